@@ -1,0 +1,145 @@
+#include "encoder.h"
+
+#include "listingformat.h"
+
+#include <QSaveFile>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+RgbColour PaletteRgb(const PaletteEntry &entry)
+{
+    return Rgb(entry.red, entry.green, entry.blue);
+}
+
+void PixelSource::rowColours(int x, int y, int count, RgbColour *out) const
+{
+    for (int i = 0; i < count; ++i)
+        out[i] = pixelColour(x + i, y);
+}
+
+std::optional<ScanBounds> SetScanBounds(const BitmapHeaders &headers)
+{
+    const qint64 lastColumn = qint64(headers.biWidth) - 1;
+    const qint64 lastRow = qint64(headers.biHeight) - 1;
+    constexpr qint64 max16 = std::numeric_limits<std::int16_t>::max();
+    if (lastColumn < 0 || lastRow < 0 || lastColumn > max16 || lastRow > max16)
+        return std::nullopt;
+    return ScanBounds{0, std::int16_t(lastColumn), 0, std::int16_t(lastRow)};
+}
+
+RgbColour OnColour(const PaletteColours &palette, Sense sense)
+{
+    return PaletteRgb(palette[sense == Sense::Normal ? 0 : 1]);
+}
+
+void EncodeRows(const PixelSource &source, const ScanBounds &bounds, RgbColour onColour,
+                QByteArray &out, const ProgressFn &progress)
+{
+    const int width = bounds.lastColumn - bounds.firstColumn + 1;
+    const int height = bounds.lastRow - bounds.firstRow + 1;
+    if (width <= 0 || height <= 0)
+        return;
+
+    const qint64 pixels = qint64(width) * height;
+    out.reserve(out.size() + (pixels / 64 + 1) * Listing::LineBytes);
+
+    // The percentage goes up each time the pixel counter reaches a multiple
+    // of a hundredth of the pixels, that hundredth rounded: 154 for 240 x 64.
+    const qint64 step = std::max<qint64>(1, std::llround(double(pixels) / 100.0));
+    qint64 nextStep = step;
+    int percent = 0;
+
+    std::vector<RgbColour> row(std::size_t(width), 0);
+    std::array<std::uint8_t, Listing::BytesPerLine> line{};
+    int fields = 0;
+    int bit = 0;
+    unsigned value = 0;
+    qint64 counter = 0;
+
+    for (int y = bounds.firstRow; y <= bounds.lastRow; ++y) {
+        source.rowColours(bounds.firstColumn, y, width, row.data());
+        for (int i = 0; i < width; ++i) {
+            if (row[std::size_t(i)] == onColour)
+                value |= 1u << bit;
+            if (++bit == 8) {
+                line[std::size_t(fields++)] = std::uint8_t(value);
+                if (fields == Listing::BytesPerLine) {
+                    AppendLine(out, line);
+                    fields = 0;
+                }
+                bit = 0;
+                value = 0;
+            }
+            if (++counter == nextStep) {
+                nextStep += step;
+                if (percent < 100) {
+                    ++percent;
+                    if (progress)
+                        progress(percent);
+                }
+            }
+        }
+    }
+    // Only a picture whose pixel count is not a multiple of 64 leaves a
+    // partial byte or line; an admitted one never does.
+    if (bit > 0)
+        line[std::size_t(fields++)] = std::uint8_t(value);
+    if (fields > 0)
+        AppendLine(out, std::span<const std::uint8_t>(line.data(), std::size_t(fields)));
+}
+
+WriteResult WriteListingFile(const QString &path, const QByteArray &listing)
+{
+    WriteResult result;
+    QSaveFile file(path);
+    // Unbuffered, so that a short write (a full disk, a size limit) shows in
+    // what write() returns: a buffered QSaveFile can commit a cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        result.error = file.errorString();
+        return result;
+    }
+    const qint64 written = file.write(listing);
+    if (written != listing.size()) {
+        const int savedErrno = errno;
+        result.error = written < 0 ? file.errorString()
+                                   : QStringLiteral("only %1 of %2 bytes could be written (%3)")
+                                         .arg(written).arg(listing.size())
+                                         .arg(QString::fromLocal8Bit(std::strerror(savedErrno)));
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+ConversionResult ConvertPicture(const PixelSource &source, const BitmapHeaders &headers,
+                                const ScanBounds &bounds, const PaletteColours &palette,
+                                Sense sense, const QString &path, const ProgressFn &progress)
+{
+    ConversionResult result;
+    if (headers.biBitCount != 1) {
+        result.outcome = ConversionOutcome::NotOneBit;
+        return result;
+    }
+    QByteArray listing;
+    EncodeRows(source, bounds, OnColour(palette, sense), listing, progress);
+    const WriteResult written = WriteListingFile(path, listing);
+    if (!written.ok) {
+        result.outcome = ConversionOutcome::WriteFailed;
+        result.error = written.error;
+        return result;
+    }
+    if (progress)
+        progress(100);
+    result.outcome = ConversionOutcome::Converted;
+    return result;
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "bitmapheaders.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+// RGB colour as a picture box reports it: red + 256 * green + 65536 * blue.
+using RgbColour = std::uint32_t;
+
+inline constexpr RgbColour Rgb(int red, int green, int blue)
+{
+    return RgbColour(red) | (RgbColour(green) << 8) | (RgbColour(blue) << 16);
+}
+
+RgbColour PaletteRgb(const PaletteEntry &entry);
+
+// Gives the colour of each pixel of the picture on display, row 0 at the top.
+class PixelSource
+{
+public:
+    virtual ~PixelSource() = default;
+    virtual RgbColour pixelColour(int x, int y) const = 0;
+    // Colours of count pixels of row y from column x on. The default asks
+    // pixelColour for each; a source over a whole picture can do better.
+    virtual void rowColours(int x, int y, int count, RgbColour *out) const;
+};
+
+// First and last column, first and last row of the scan, inclusive.
+struct ScanBounds
+{
+    std::int16_t firstColumn = 0;
+    std::int16_t lastColumn = 0;
+    std::int16_t firstRow = 0;
+    std::int16_t lastRow = 0;
+};
+
+// Columns 0 to biWidth - 1, rows 0 to biHeight - 1; nothing when a bound does
+// not fit in 16 bits (or the picture is empty).
+std::optional<ScanBounds> SetScanBounds(const BitmapHeaders &headers);
+
+enum class Sense { Normal, Inverse };
+
+// The colour that becomes a 1 bit: palette entry 0 (Normal) or 1 (Inverse),
+// reserved byte ignored.
+RgbColour OnColour(const PaletteColours &palette, Sense sense);
+
+// Called with 1 to 99 while the scan runs (each time another hundredth of the
+// pixels is done) and, by the caller that closed the listing, with 100.
+using ProgressFn = std::function<void(int percent)>;
+
+// Encodes the pixels inside bounds, eight to a byte, least significant bit
+// first, pixels of exactly onColour as 1 bits, into DB lines appended to out.
+// Reports the percentage through progress (may be empty). Pixels left over
+// after the last whole byte or line are written as a shorter last line.
+void EncodeRows(const PixelSource &source, const ScanBounds &bounds,
+                RgbColour onColour, QByteArray &out, const ProgressFn &progress = {});
+
+struct WriteResult
+{
+    bool ok = false;
+    QString error; // the system's reason
+};
+
+// Writes the listing atomically: a new file that replaces the old one only
+// once complete. On failure the old listing stays as it was.
+WriteResult WriteListingFile(const QString &path, const QByteArray &listing);
+
+// What a conversion ended with.
+enum class ConversionOutcome { Converted, NotOneBit, WriteFailed };
+
+struct ConversionResult
+{
+    ConversionOutcome outcome = ConversionOutcome::NotOneBit;
+    QString error; // the system's reason for WriteFailed
+    bool ok() const { return outcome == ConversionOutcome::Converted; }
+};
+
+// The run after the scan bounds are set: for a 1-bit picture, encode in the
+// given sense, write the listing to path, then report 100. Nothing is written
+// for any other depth.
+ConversionResult ConvertPicture(const PixelSource &source, const BitmapHeaders &headers,
+                                const ScanBounds &bounds, const PaletteColours &palette,
+                                Sense sense, const QString &path,
+                                const ProgressFn &progress = {});

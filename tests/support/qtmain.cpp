@@ -1,0 +1,15 @@
+// GoogleTest main for tests that need a Qt application. Widget tests run
+// headless unless a platform is chosen: test discovery runs the binary at build
+// time, with no display.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
