@@ -1,0 +1,5 @@
+#include "picture.h"
+
+#include <gtest/gtest.h>
+
+TEST(Placeholder, Builds) {}
