@@ -78,7 +78,7 @@ bool IsAdmitted(const BitmapHeaders &headers);
 
 // The text of the "Picture Size Error" box, two lines joined by CR LF.
 QString RefusalText();
-inline const char *RefusalTitle = "Picture Size Error";
+inline constexpr char RefusalTitle[] = "Picture Size Error";
 
 // The depth text, e.g. "1 Bits  (2 Colors)".
 QString ColorValueText(const BitmapHeaders &headers);
