@@ -4,12 +4,17 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <cmath>
 #include <limits>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 RgbColour PaletteRgb(const PaletteEntry &entry)
 {
@@ -37,6 +42,60 @@ RgbColour OnColour(const PaletteColours &palette, Sense sense)
     return PaletteRgb(palette[sense == Sense::Normal ? 0 : 1]);
 }
 
+namespace {
+
+// The text of one byte field with the comma that follows it in a line, "0AH,"
+// for 10, for every byte value: the encoder copies fields instead of forming
+// each digit again.
+using FieldText = std::array<char, 4>;
+
+constexpr std::array<FieldText, 256> makeFieldTexts()
+{
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::array<FieldText, 256> texts{};
+    for (std::size_t value = 0; value < texts.size(); ++value)
+        texts[value] = FieldText{digits[value >> 4], digits[value & 0x0F], 'H', ','};
+    return texts;
+}
+
+constexpr std::array<FieldText, 256> FieldTexts = makeFieldTexts();
+
+// The byte of eight pixels, the first in bit 0: 1 bits for onColour.
+inline unsigned packByte(const RgbColour *colours, RgbColour onColour)
+{
+#if defined(__SSE2__)
+    // Eight compares in two, narrowed to one byte per pixel, whose top bits
+    // are gathered in pixel order.
+    const __m128i on = _mm_set1_epi32(int(onColour));
+    const __m128i low = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(colours)), on);
+    const __m128i high = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(colours + 4)), on);
+    const __m128i words = _mm_packs_epi32(low, high);
+    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(words, words))) & 0xFFu;
+#else
+    unsigned byte = 0;
+    for (int k = 0; k < 8; ++k)
+        byte |= unsigned(colours[k] == onColour) << k;
+    return byte;
+#endif
+}
+
+// Appends one line of the listing holding count fields (1 to 8), built in
+// place and appended whole, so the listing grows by one append per line.
+void appendLine(QByteArray &out, const std::uint8_t *bytes, int count)
+{
+    std::array<char, Listing::LineBytes> text;
+    std::memcpy(text.data(), Listing::Prefix, Listing::PrefixLength);
+    char *end = text.data() + Listing::PrefixLength;
+    for (int i = 0; i < count; ++i, end += sizeof(FieldText))
+        std::memcpy(end, FieldTexts[bytes[i]].data(), sizeof(FieldText));
+    end[-1] = ';';
+    end[0] = '\r';
+    end[1] = '\n';
+    out.append(text.data(), qsizetype(end + 2 - text.data()));
+}
+
+} // namespace
+
 void EncodeRows(const PixelSource &source, const ScanBounds &bounds, RgbColour onColour,
                 QByteArray &out, const ProgressFn &progress)
 {
@@ -53,44 +112,68 @@ void EncodeRows(const PixelSource &source, const ScanBounds &bounds, RgbColour o
     const qint64 step = std::max<qint64>(1, std::llround(double(pixels) / 100.0));
     qint64 nextStep = step;
     int percent = 0;
+    const auto stepReached = [&] {
+        nextStep += step;
+        if (percent < 100) {
+            ++percent;
+            if (progress)
+                progress(percent);
+        }
+    };
 
     std::vector<RgbColour> row(std::size_t(width), 0);
     std::array<std::uint8_t, Listing::BytesPerLine> line{};
     int fields = 0;
+    const auto byteDone = [&](unsigned byte) {
+        line[std::size_t(fields++)] = std::uint8_t(byte);
+        if (fields == Listing::BytesPerLine) {
+            appendLine(out, line.data(), fields);
+            fields = 0;
+        }
+    };
     int bit = 0;
     unsigned value = 0;
     qint64 counter = 0;
 
     for (int y = bounds.firstRow; y <= bounds.lastRow; ++y) {
         source.rowColours(bounds.firstColumn, y, width, row.data());
-        for (int i = 0; i < width; ++i) {
-            if (row[std::size_t(i)] == onColour)
+        const RgbColour *colours = row.data();
+        int i = 0;
+        while (i < width) {
+            if (bit == 0 && width - i >= 8) {
+                // A whole byte within the row at once. A step reached inside
+                // it is reported before the byte completes its line, one
+                // reached by its last pixel after, as pixel by pixel.
+                const unsigned byte = packByte(colours + i, onColour);
+                const qint64 end = counter + 8;
+                while (nextStep < end)
+                    stepReached();
+                counter = end;
+                byteDone(byte);
+                if (nextStep == counter)
+                    stepReached();
+                i += 8;
+                continue;
+            }
+            // A byte that runs on across the end of a row, pixel by pixel.
+            if (colours[i] == onColour)
                 value |= 1u << bit;
             if (++bit == 8) {
-                line[std::size_t(fields++)] = std::uint8_t(value);
-                if (fields == Listing::BytesPerLine) {
-                    AppendLine(out, line);
-                    fields = 0;
-                }
+                byteDone(value);
                 bit = 0;
                 value = 0;
             }
-            if (++counter == nextStep) {
-                nextStep += step;
-                if (percent < 100) {
-                    ++percent;
-                    if (progress)
-                        progress(percent);
-                }
-            }
+            if (++counter == nextStep)
+                stepReached();
+            ++i;
         }
     }
     // Only a picture whose pixel count is not a multiple of 64 leaves a
     // partial byte or line; an admitted one never does.
     if (bit > 0)
-        line[std::size_t(fields++)] = std::uint8_t(value);
+        byteDone(value);
     if (fields > 0)
-        AppendLine(out, std::span<const std::uint8_t>(line.data(), std::size_t(fields)));
+        appendLine(out, line.data(), fields);
 }
 
 WriteResult WriteListingFile(const QString &path, const QByteArray &listing)

@@ -1,0 +1,210 @@
+// Speed of the conversion steps for one 240 x 64 picture: reading and
+// admitting the headers, decoding, encoding the listing in memory, writing it
+// to disk, and (when the preview's reader is built) reading it back.
+
+#include "bitmapheaders.h"
+#include "encoder.h"
+#include "listingformat.h"
+#include "picture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+// The bitmap every figure is taken on: a sample with both colours mixed
+// throughout, so that no branch of the encoder is always taken.
+QString samplePath()
+{
+    const QString name = QStringLiteral("dotpress-logo.bmp");
+    const QString beside = QStringLiteral(DOTPRESS_SAMPLES_DIR "/") + name;
+    return QFileInfo::exists(beside) ? beside : name;
+}
+
+struct Sample
+{
+    QString path;
+    QByteArray bytes;
+    BitmapHeaders headers;
+    PaletteColours palette{};
+    QImage image;
+};
+
+const Sample &sample()
+{
+    static const Sample loaded = [] {
+        Sample s;
+        s.path = samplePath();
+        QFile file(s.path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot open %s\n", qPrintable(s.path));
+            std::exit(2);
+        }
+        s.bytes = file.readAll();
+        const HeaderReadResult read = ReadBitmapHeaders(s.path, s.headers, s.palette);
+        const LoadedPicture picture = LoadPicture(s.path, s.headers);
+        if (!read.ok || !IsAdmitted(s.headers) || !picture.ok()) {
+            std::fprintf(stderr, "%s is not an admitted bitmap\n", qPrintable(s.path));
+            std::exit(2);
+        }
+        s.image = picture.image;
+        return s;
+    }();
+    return loaded;
+}
+
+QByteArray encodeSample(const PixelSource &source, Sense sense)
+{
+    const Sample &s = sample();
+    QByteArray listing;
+    EncodeRows(source, *SetScanBounds(s.headers), OnColour(s.palette, sense), listing);
+    return listing;
+}
+
+// Open, read 54 bytes and the palette, close, and the admission test.
+void BM_HeadersFromFile(benchmark::State &state)
+{
+    const QString path = sample().path;
+    BitmapHeaders headers;
+    PaletteColours palette{};
+    for (auto _ : state) {
+        const HeaderReadResult read = ReadBitmapHeaders(path, headers, palette);
+        benchmark::DoNotOptimize(read.ok && IsAdmitted(headers));
+    }
+}
+BENCHMARK(BM_HeadersFromFile);
+
+// The same parse without the file system: what the reading itself costs.
+void BM_HeadersFromMemory(benchmark::State &state)
+{
+    const QByteArray bytes = sample().bytes;
+    BitmapHeaders headers;
+    PaletteColours palette{};
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const HeaderReadResult read = ReadBitmapHeaders(buffer, headers, palette);
+        benchmark::DoNotOptimize(read.ok && IsAdmitted(headers));
+    }
+}
+BENCHMARK(BM_HeadersFromMemory);
+
+// The data check and the BMP decode of the file, then the 32-bit copy the
+// pixel source reads from: what a conversion costs before the encoder.
+void BM_DecodeFile(benchmark::State &state)
+{
+    const Sample &s = sample();
+    for (auto _ : state) {
+        const LoadedPicture picture = LoadPicture(s.path, s.headers);
+        const ImagePixelSource source(picture.image);
+        benchmark::DoNotOptimize(&source);
+    }
+}
+BENCHMARK(BM_DecodeFile)->Unit(benchmark::kMicrosecond);
+
+// The encoder over a decoded picture, through the row fast path: 15 360
+// pixels to the 10 800 bytes of the listing in memory. Target: 20 us.
+void BM_EncodeRows(benchmark::State &state)
+{
+    const ImagePixelSource source(sample().image);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(encodeSample(source, Sense::Normal));
+    state.SetBytesProcessed(state.iterations() * Listing::FileBytes);
+}
+BENCHMARK(BM_EncodeRows)->Unit(benchmark::kMicrosecond);
+
+// The same with one virtual call per pixel, as a source without the row fast
+// path is read: how much the fast path is worth.
+class PerPixelSource : public PixelSource
+{
+public:
+    explicit PerPixelSource(const ImagePixelSource &inner) : m_inner(inner) {}
+    RgbColour pixelColour(int x, int y) const override { return m_inner.pixelColour(x, y); }
+
+private:
+    const ImagePixelSource &m_inner;
+};
+
+void BM_EncodeRowsPerPixel(benchmark::State &state)
+{
+    const ImagePixelSource inner(sample().image);
+    const PerPixelSource source(inner);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(encodeSample(source, Sense::Normal));
+}
+BENCHMARK(BM_EncodeRowsPerPixel)->Unit(benchmark::kMicrosecond);
+
+// The encoder with the percentage reported, as the window runs it (the
+// callback itself does nothing here).
+void BM_EncodeRowsWithProgress(benchmark::State &state)
+{
+    const Sample &s = sample();
+    const ImagePixelSource source(s.image);
+    int last = 0;
+    const ProgressFn progress = [&last](int percent) { last = percent; };
+    for (auto _ : state) {
+        QByteArray listing;
+        EncodeRows(source, *SetScanBounds(s.headers), OnColour(s.palette, Sense::Normal),
+                   listing, progress);
+        benchmark::DoNotOptimize(listing);
+    }
+    benchmark::DoNotOptimize(last);
+}
+BENCHMARK(BM_EncodeRowsWithProgress)->Unit(benchmark::kMicrosecond);
+
+QString scratchDirectory()
+{
+    static QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot make a temporary folder\n");
+        std::exit(2);
+    }
+    return dir.path();
+}
+
+// The real writer: a new file, written, synced and renamed over the old
+// listing.
+void BM_WriteListingFile(benchmark::State &state)
+{
+    const QByteArray listing = encodeSample(ImagePixelSource(sample().image), Sense::Normal);
+    const QString path = scratchDirectory() + QStringLiteral("/lcd_write.txt");
+    for (auto _ : state) {
+        const WriteResult result = WriteListingFile(path, listing);
+        if (!result.ok) {
+            state.SkipWithError(qPrintable(result.error));
+            break;
+        }
+    }
+}
+BENCHMARK(BM_WriteListingFile)->Unit(benchmark::kMicrosecond);
+
+// For comparison only: the same bytes written over the listing in place,
+// with no sync and no rename. Not what the program does; it shows what the
+// durable write costs.
+void BM_WritePlainFile(benchmark::State &state)
+{
+    const QByteArray listing = encodeSample(ImagePixelSource(sample().image), Sense::Normal);
+    const QString path = scratchDirectory() + QStringLiteral("/lcd_plain.txt");
+    for (auto _ : state) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+            || file.write(listing) != listing.size()) {
+            state.SkipWithError(qPrintable(file.errorString()));
+            break;
+        }
+    }
+}
+BENCHMARK(BM_WritePlainFile)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
