@@ -1,0 +1,109 @@
+#pragma once
+
+#include "bitmapheaders.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QIODevice;
+
+// Reading a DB listing back into LCD dots: the inverse of the listing writer.
+//
+// Each non-empty line becomes a bit text: the first 11 characters (the
+// "        DB " prefix) and the last two (the closing "H;") are cut off,
+// every "H," is removed and every hexadecimal digit becomes four of the
+// characters "0" and "1", most significant first; letters in either case.
+// Any other character stays as it is.
+//
+// The bit text is then drawn in groups of eight characters, each group from
+// its last character to its first, one dot per character from the drawing
+// position on (column, row), wrapping to the next row after the last column
+// and stopping once the row reaches the height. A trailing group of fewer
+// than eight characters draws nothing; the next line goes on from the next
+// dot. Empty lines are skipped and move nothing.
+//
+// Line ends are CR LF or a bare LF.
+//
+// What is checked:
+// - A non-empty line of fewer than 13 characters is an error, on every line,
+//   also once the picture is full.
+// - A character that is neither "0" nor "1" in the bit text is an error only
+//   when the walk reaches it: the dots of its group that come before it are
+//   drawn, and a stray character in an incomplete trailing group, or in a
+//   line that is read after the picture is full, is never looked at.
+// Reading stops at the first error; the dots drawn so far stay.
+//
+// Memory stays bounded whatever the input: the listing is read in blocks, a
+// line of any length is taken apart as it streams past, and no bit text is
+// ever built. Once the picture is full, later lines are only measured.
+
+enum class ListingProblem {
+    None,
+    CannotOpen,          // the file cannot be opened
+    ReadFailed,          // reading stopped part way with an error of the system
+    LineTooShort,        // a non-empty line of fewer than 13 characters
+    UnexpectedCharacter, // a dot whose bit is neither "0" nor "1"
+};
+
+struct ListingReadResult
+{
+    ListingProblem problem = ListingProblem::None;
+    qint64 line = 0;   // of the problem, from 1, empty lines counted; 0 when the file cannot be opened
+    QString reason;    // "unexpected character 'G'", or the system's reason
+    int column = 0;    // the drawing position where reading ended
+    int row = 0;
+    qint64 dots = 0;   // the number of dots drawn
+
+    bool ok() const { return problem == ListingProblem::None; }
+    // "line 17: unexpected character 'G'"; the reason alone when there is no line.
+    QString describe() const;
+};
+
+// Called once for each dot drawn, in drawing order: on is true for "1".
+using DotFn = std::function<void(int x, int y, bool on)>;
+
+// The dots of a 240 x 64 picture, one bit each, row by row from the top,
+// eight dots to a byte with the leftmost in bit 0 (the order of the listing).
+class LcdDots
+{
+public:
+    static constexpr int Count = LcdWidth * LcdHeight;
+
+    // Whether (x, y) was drawn, and its bit.
+    bool drawn(int x, int y) const { return index(x, y) < m_drawn; }
+    bool on(int x, int y) const
+    {
+        const int i = index(x, y);
+        return (m_bits[std::size_t(i >> 3)] >> (i & 7)) & 1u;
+    }
+    int drawnCount() const { return m_drawn; }
+    const std::array<std::uint8_t, Count / 8> &bytes() const { return m_bits; }
+
+private:
+    friend class LcdDotsCanvas;
+    static int index(int x, int y) { return y * LcdWidth + x; }
+
+    std::array<std::uint8_t, Count / 8> m_bits{};
+    int m_drawn = 0; // the dots drawn always come first in walk order
+};
+
+// The bit text of one listing line (without its line end), or nothing when
+// the line is non-empty but shorter than 13 characters.
+std::optional<QByteArray> ListingLineBits(QByteArrayView line);
+
+// Reads a listing and draws it into a width x height picture, starting at
+// column 0, row 0. A width or height below 1 draws nothing.
+ListingReadResult ReadListing(QByteArrayView listing, int width, int height, const DotFn &dot);
+ListingReadResult ReadListing(QIODevice &device, int width, int height, const DotFn &dot);
+ListingReadResult ReadListingFile(const QString &path, int width, int height, const DotFn &dot);
+
+// The same for the 240 x 64 picture of the LCD module; dots is cleared first.
+ListingReadResult ReadListing(QByteArrayView listing, LcdDots &dots);
+ListingReadResult ReadListing(QIODevice &device, LcdDots &dots);
+ListingReadResult ReadListingFile(const QString &path, LcdDots &dots);
