@@ -40,8 +40,9 @@ class QIODevice;
 // Reading stops at the first error; the dots drawn so far stay.
 //
 // Memory stays bounded whatever the input: the listing is read in blocks, a
-// line of any length is taken apart as it streams past, and no bit text is
-// ever built. Once the picture is full, later lines are only measured.
+// line of any length is taken apart as it streams past, and the reader keeps
+// no bit text, only the few characters of the group being filled. Once the
+// picture is full, later lines are only measured.
 
 enum class ListingProblem {
     None,

@@ -98,30 +98,6 @@ protected:
 
 } // namespace
 
-TEST(Form2Design, CaptionControlsAndOwnersIcon)
-{
-    SharedState state;
-    FakeMessages messages;
-    QWidget owner;
-    QPixmap icon(16, 16);
-    icon.fill(Qt::red);
-    owner.setWindowIcon(QIcon(icon));
-    Form2 form(state, messages, &owner);
-
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("LCD Preview"));
-    EXPECT_EQ(form.size(), QSize(290, 232));
-    EXPECT_EQ(form.windowIcon().cacheKey(), owner.windowIcon().cacheKey());
-    auto *lcdPic = form.findChild<QLabel *>(QStringLiteral("LcdPic"));
-    auto *show = form.findChild<QPushButton *>(QStringLiteral("ShowButton"));
-    ASSERT_NE(lcdPic, nullptr);
-    ASSERT_NE(show, nullptr);
-    EXPECT_EQ(lcdPic->geometry(), QRect(8, 0, 273, 185));
-    EXPECT_EQ(show->geometry(), QRect(96, 200, 105, 25));
-    EXPECT_EQ(show->text(), QStringLiteral("Show"));
-    EXPECT_EQ(lcdPic->nextInFocusChain(), show);
-    EXPECT_TRUE(blank(form.lcdImage()));
-}
-
 TEST_F(PreviewTest, EveryDotIsThePixelOfTheConvertedPicture)
 {
     const std::function<int(int, int)> pictures[] = {
