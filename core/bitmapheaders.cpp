@@ -137,7 +137,12 @@ PictureDataProblem CheckPictureData(const BitmapHeaders &h, qint64 fileSize)
     // without a colour.
     if (h.biClrUsed == 1 || h.biClrUsed < 0)
         return PictureDataProblem::PaletteIncomplete;
-    const qint64 paletteEnd = PaletteOffset(h) + 2 * 4;
+    // The decoder reads as many entries as biClrUsed names and, when they run
+    // past bfOffBits, takes the pixel data from where the palette ended: every
+    // row shifted. So the whole palette must fit before the data, not just the
+    // two entries that are used.
+    const qint64 entries = h.biClrUsed > 2 ? qint64(h.biClrUsed) : 2;
+    const qint64 paletteEnd = PaletteOffset(h) + 4 * entries;
     if (paletteEnd > fileSize)
         return PictureDataProblem::PaletteIncomplete;
     if (h.bfOffBits < paletteEnd || h.bfOffBits > fileSize)

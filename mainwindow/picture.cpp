@@ -6,6 +6,25 @@
 
 namespace {
 
+// The conversion lights the pixels whose colour equals a palette entry read
+// by the header reader. Should the decoder have given the pixels colours of
+// its own (a palette taken from elsewhere, an entry it made up for a short
+// palette), the listing would light the wrong dots, so both must agree.
+bool coloursMatchPalette(QIODevice &device, const QImage &image)
+{
+    BitmapHeaders headers;
+    PaletteColours palette;
+    if (image.colorCount() < 2 || !device.seek(0) || !ReadBitmapHeaders(device, headers, palette).paletteRead)
+        return false;
+    // The decoder may hold the two colours in the other order (it swaps a
+    // 1-bit palette together with every pixel bit), so compare them as a pair.
+    const RgbColour first = FromQRgb(image.color(0));
+    const RgbColour second = FromQRgb(image.color(1));
+    const RgbColour entry0 = PaletteRgb(palette[0]);
+    const RgbColour entry1 = PaletteRgb(palette[1]);
+    return (first == entry0 && second == entry1) || (first == entry1 && second == entry0);
+}
+
 LoadedPicture decode(QIODevice &device, const BitmapHeaders &headers, qint64 fileSize)
 {
     LoadedPicture result;
@@ -24,6 +43,10 @@ LoadedPicture decode(QIODevice &device, const BitmapHeaders &headers, qint64 fil
         result.error = QStringLiteral("the picture decodes to %1 x %2 pixels, not the %3 x %4 of its header")
                            .arg(image.width()).arg(image.height())
                            .arg(headers.biWidth).arg(headers.biHeight);
+        return result;
+    }
+    if (!coloursMatchPalette(device, image)) {
+        result.error = QStringLiteral("the picture decodes with colours other than its palette's");
         return result;
     }
     result.image = std::move(image);

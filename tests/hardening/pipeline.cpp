@@ -1,0 +1,190 @@
+#include "pipeline.h"
+
+#include "bitmapheaders.h"
+#include "picture.h"
+
+#include "bmpfixture.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr int ConverterTimeoutMs = 60000;
+
+// Columns 0 to 7 of every byte in the band ('#' = palette entry 0, lit in
+// Normal) and the field that each byte of the band's lines reads.
+struct Band
+{
+    const char *pattern;
+    const char *normal;
+    const char *inverse;
+};
+
+constexpr std::array<Band, 16> Bands{{
+    {"#.......", "01H", "FEH"},
+    {".......#", "80H", "7FH"},
+    {"####....", "0FH", "F0H"},
+    {"....####", "F0H", "0FH"},
+    {"#.#.#.#.", "55H", "AAH"},
+    {".#.#.#.#", "AAH", "55H"},
+    {"##..##..", "33H", "CCH"},
+    {"..##..##", "CCH", "33H"},
+    {"..####..", "3CH", "C3H"},
+    {"##....##", "C3H", "3CH"},
+    {"#......#", "81H", "7EH"},
+    {".######.", "7EH", "81H"},
+    {"...##...", "18H", "E7H"},
+    {"###..###", "E7H", "18H"},
+    {"#...#...", "11H", "EEH"},
+    {".###.###", "EEH", "11H"},
+}};
+
+constexpr int RowsPerBand = 4;
+constexpr int LinesPerBand = 15; // 4 rows x 30 bytes / 8 bytes a line
+
+} // namespace
+
+const char *EndingName(Ending ending)
+{
+    switch (ending) {
+    case Ending::Converted:
+        return "converted";
+    case Ending::Refused:
+        return "refused";
+    case Ending::Failed:
+        return "failed";
+    }
+    return "?";
+}
+
+PathOutcome ConvertInProcess(const QString &bitmapPath, const QString &listingPath, Sense sense)
+{
+    PathOutcome outcome;
+    BitmapHeaders headers;
+    PaletteColours palette;
+    const HeaderReadResult read = ReadBitmapHeaders(bitmapPath, headers, palette);
+    if (!read.ok) {
+        outcome.message = read.error;
+        return outcome;
+    }
+    if (!IsAdmitted(headers)) {
+        outcome.ending = Ending::Refused;
+        outcome.message = RefusalText();
+        return outcome;
+    }
+    const LoadedPicture picture = LoadPicture(bitmapPath, headers);
+    if (!picture.ok()) {
+        outcome.message = picture.error;
+        return outcome;
+    }
+    const std::optional<ScanBounds> bounds = SetScanBounds(headers);
+    if (!bounds) {
+        outcome.message = QStringLiteral("scan bounds out of range");
+        return outcome;
+    }
+    const ImagePixelSource source(picture.image);
+    const ConversionResult converted =
+        ConvertPicture(source, headers, *bounds, palette, sense, listingPath);
+    if (!converted.ok()) {
+        outcome.message = converted.error.isEmpty() ? QStringLiteral("not converted") : converted.error;
+        return outcome;
+    }
+    outcome.ending = Ending::Converted;
+    outcome.listing = ReadFileOrEmpty(listingPath);
+    return outcome;
+}
+
+QString ConverterPath()
+{
+    return QStringLiteral(DOTPRESS_CONVERT);
+}
+
+ConverterRun RunProgram(const QString &program, const QStringList &arguments,
+                        const std::function<void()> &childSetup)
+{
+    ConverterRun run;
+    QProcess process;
+    if (childSetup)
+        process.setChildProcessModifier(childSetup);
+    process.start(program, arguments);
+    if (!process.waitForFinished(ConverterTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = process.readAllStandardError();
+        return run;
+    }
+    run.finished = process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+ConverterRun RunConverter(const QStringList &arguments, const std::function<void()> &childSetup)
+{
+    return RunProgram(ConverterPath(), arguments, childSetup);
+}
+
+QStringList EntriesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+int BandedIndex(int x, int y)
+{
+    const Band &band = Bands[std::size_t(y / RowsPerBand)];
+    return band.pattern[x % 8] == '#' ? 0 : 1;
+}
+
+QByteArray BandedListing(Sense sense)
+{
+    QByteArray listing;
+    for (const Band &band : Bands) {
+        const QByteArray line = RepeatedLine(sense == Sense::Normal ? band.normal : band.inverse) + "\r\n";
+        for (int i = 0; i < LinesPerBand; ++i)
+            listing += line;
+    }
+    return listing;
+}
+
+QByteArray BandedBmp(int infoSize, int clrUsed)
+{
+    BmpSpec spec;
+    spec.infoSize = infoSize;
+    spec.clrUsed = clrUsed;
+    spec.index = BandedIndex;
+    return MakeBmp(spec);
+}
+
+QByteArray WithField(QByteArray bytes, int offset, int size, std::int64_t value)
+{
+    PokeLe(bytes, offset, size, value);
+    return bytes;
+}
+
+QByteArray AllLitListing()
+{
+    QByteArray listing;
+    const QByteArray line = RepeatedLine("FFH") + "\r\n";
+    for (int i = 0; i < 240; ++i)
+        listing += line;
+    return listing;
+}
+
+QuietDecoderWarnings::QuietDecoderWarnings()
+    : m_previous(qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+          if (type == QtCriticalMsg || type == QtFatalMsg)
+              std::fprintf(stderr, "%s\n", qPrintable(text));
+      }))
+{
+}
+
+QuietDecoderWarnings::~QuietDecoderWarnings()
+{
+    qInstallMessageHandler(m_previous);
+}
