@@ -84,8 +84,11 @@ Status convertOne(Output &io, const QString &bitmap, Sense sense, const QString 
 int main(int argc, char *argv[])
 {
     // The BMP reader is built into QtGui and needs no display, so a core
-    // application starts fastest.
+    // application starts fastest. Nor does it need a plugin: with no plugin
+    // folders the image reader neither scans them nor loads the JPEG, GIF and
+    // ICO plugins it finds there, about a millisecond of every run.
     QCoreApplication app(argc, argv);
+    QCoreApplication::setLibraryPaths({});
     QCoreApplication::setApplicationName(QStringLiteral("dotpress-convert"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 
