@@ -1,10 +1,11 @@
 // Speed of the conversion steps for one 240 x 64 picture: reading and
 // admitting the headers, decoding, encoding the listing in memory, writing it
-// to disk, and (when the preview's reader is built) reading it back.
+// to disk, and reading it back into the LCD dots.
 
 #include "bitmapheaders.h"
 #include "encoder.h"
 #include "listingformat.h"
+#include "listingreader.h"
 #include "picture.h"
 
 #include <benchmark/benchmark.h>
@@ -13,6 +14,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -204,6 +206,73 @@ void BM_WritePlainFile(benchmark::State &state)
     }
 }
 BENCHMARK(BM_WritePlainFile)->Unit(benchmark::kMicrosecond);
+
+// The listing in memory back into the 15 360 dots. Target: 20 us.
+void BM_ReadListing(benchmark::State &state)
+{
+    const QByteArray listing = encodeSample(ImagePixelSource(sample().image), Sense::Normal);
+    LcdDots dots;
+    for (auto _ : state) {
+        const ListingReadResult result = ReadListing(QByteArrayView(listing), dots);
+        if (!result.ok() || dots.drawnCount() != LcdDots::Count) {
+            state.SkipWithError("the listing did not read back whole");
+            break;
+        }
+        benchmark::DoNotOptimize(dots);
+    }
+    state.SetBytesProcessed(state.iterations() * Listing::FileBytes);
+}
+BENCHMARK(BM_ReadListing)->Unit(benchmark::kMicrosecond);
+
+QString writtenListing()
+{
+    const QString path = scratchDirectory() + QStringLiteral("/lcd_read.txt");
+    const QByteArray listing = encodeSample(ImagePixelSource(sample().image), Sense::Normal);
+    if (!WriteListingFile(path, listing).ok) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(2);
+    }
+    return path;
+}
+
+// The same from the file on disk: open, read, close.
+void BM_ReadListingFile(benchmark::State &state)
+{
+    const QString path = writtenListing();
+    LcdDots dots;
+    for (auto _ : state) {
+        const ListingReadResult result = ReadListingFile(path, dots);
+        if (!result.ok()) {
+            state.SkipWithError(qPrintable(result.describe()));
+            break;
+        }
+        benchmark::DoNotOptimize(dots);
+    }
+}
+BENCHMARK(BM_ReadListingFile)->Unit(benchmark::kMicrosecond);
+
+// As the preview's Show draws: the file read back one dot at a time into the
+// image that its picture box keeps, black or green.
+void BM_ReadListingFileIntoImage(benchmark::State &state)
+{
+    const QString path = writtenListing();
+    QImage lcd(LcdWidth, LcdHeight, QImage::Format_ARGB32);
+    const QRgb on = qRgb(0, 0, 0);
+    const QRgb off = qRgb(0, 128, 0);
+    for (auto _ : state) {
+        const ListingReadResult result =
+            ReadListingFile(path, LcdWidth, LcdHeight, [&lcd, on, off](int x, int y, bool bit) {
+                if (lcd.valid(x, y))
+                    lcd.setPixel(x, y, bit ? on : off);
+            });
+        if (!result.ok()) {
+            state.SkipWithError(qPrintable(result.describe()));
+            break;
+        }
+        benchmark::DoNotOptimize(lcd.constBits());
+    }
+}
+BENCHMARK(BM_ReadListingFileIntoImage)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
