@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Whole-process comparison, on this machine in one go: dotpress-convert on one
+# bitmap against Pillow and ImageMagick writing XBM from the same bitmap, then
+# one dotpress-convert call over 1000 bitmaps.
+#
+#   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
+#
+# RUNS (default 30) sets how often each single-bitmap command runs; BATCH_RUNS
+# (default 7) how often the 1000-bitmap call runs. The commands take turns, so
+# a change in the machine's load falls on all of them alike. Medians are
+# printed, and their ratios.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$(cd "${1:-$here/build-bench}" && pwd)"
+runs="${RUNS:-30}"
+batch_runs="${BATCH_RUNS:-7}"
+convert_bin="$build/bin/dotpress-convert"
+sample="$here/samples/dotpress-logo.bmp"
+
+[[ -x $convert_bin ]] || { echo "no $convert_bin: build first (scripts/bench.sh does)" >&2; exit 2; }
+
+# Debian's python3 is the one python3-pil installs into; a python3 earlier on
+# PATH (pyenv and the like) would not see it. Debian's convert is called by
+# its full path for the same reason. eatmydata turns fsync into a no-op: the
+# 1000-bitmap call run under it and without it shows what the durable write
+# costs.
+python=/usr/bin/python3
+magick=/usr/bin/convert
+source "$here/scripts/setup.sh"
+dotpress_install python3 python3-pil imagemagick eatmydata
+eatmydata_lib="$(ldconfig -p | awk '/libeatmydata\.so /{print $NF; exit}')"
+
+# Scratch files beside the build, on the disk a user's bitmaps would be on
+# (not a RAM-backed /tmp), so the durable write costs what it costs there.
+work="$build/compare-work"
+rm -rf "$work"
+mkdir -p "$work/batch"
+trap 'rm -rf "$work"' EXIT
+cp "$sample" "$work/x.bmp"
+for i in $(seq -w 0 999); do
+    cp "$sample" "$work/batch/b$i.bmp"
+done
+
+echo "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "dotpress-convert: $convert_bin"
+echo "Pillow $("$python" -c 'import PIL; print(PIL.__version__)'), $("$magick" -version | sed -n 1p)"
+echo
+
+cd "$work"
+"$python" - "$runs" "$batch_runs" "$convert_bin" "$python" "$magick" "$eatmydata_lib" <<'PY'
+import os, statistics, subprocess, sys, time
+
+runs, batch_runs = int(sys.argv[1]), int(sys.argv[2])
+dotpress, python, magick, eatmydata = sys.argv[3:7]
+devnull = subprocess.DEVNULL
+
+
+def timed(argv, env=None):
+    start = time.perf_counter()
+    done = subprocess.run(argv, stdout=devnull, stderr=subprocess.PIPE, env=env)
+    elapsed = time.perf_counter() - start
+    if done.returncode != 0:
+        sys.exit(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.decode()}")
+    return elapsed
+
+
+def race(commands, rounds):
+    """Runs the commands in turn, rounds times after one warm-up round each,
+    and gives each command's median wall time in seconds."""
+    for _, argv, env in commands:
+        timed(argv, env)
+    times = {name: [] for name, _, _ in commands}
+    for _ in range(rounds):
+        for name, argv, env in commands:
+            times[name].append(timed(argv, env))
+    return {name: statistics.median(values) for name, values in times.items()}
+
+
+def ms(seconds):
+    return f"{seconds * 1000:8.2f} ms"
+
+
+single = [
+    ("dotpress-convert", [dotpress, "-o", "lcd_x.txt", "x.bmp"], None),
+    ("dotpress-convert -o - (no file)", [dotpress, "-o", "-", "x.bmp"], None),
+    ("dotpress-convert --version (start)", [dotpress, "--version"], None),
+    ("Pillow BMP -> XBM", [python, "-c",
+                           "from PIL import Image; Image.open('x.bmp').save('x_pil.xbm')"], None),
+    ("ImageMagick convert BMP -> XBM", [magick, "x.bmp", "x_im.xbm"], None),
+    ("process start alone (/bin/true)", ["/bin/true"], None),
+]
+medians = race(single, runs)
+print(f"One bitmap, median of {runs} runs each:")
+for name, _, _ in single:
+    print(f"  {name:34s} {ms(medians[name])}")
+ours = medians["dotpress-convert"]
+pil = medians["Pillow BMP -> XBM"]
+im = medians["ImageMagick convert BMP -> XBM"]
+print(f"  dotpress-convert / Pillow      = {ours / pil:.3f}  (target <= 0.25)")
+print(f"  dotpress-convert / ImageMagick = {ours / im:.3f}  (target <= 0.08)")
+print()
+
+bitmaps = sorted(os.path.join("batch", f) for f in os.listdir("batch") if f.endswith(".bmp"))
+count = len(bitmaps)
+batch = [
+    ("written durably (as shipped)", [dotpress] + bitmaps, None),
+]
+# The same call with fdatasync and fsync made no-ops: the difference is what
+# the sync before each rename costs.
+if eatmydata:
+    env = dict(os.environ, LD_PRELOAD=eatmydata)
+    batch.append(("with the syncs skipped (eatmydata)", [dotpress] + bitmaps, env))
+batch_medians = race(batch, batch_runs)
+print(f"{count} bitmaps in one call, median of {batch_runs} runs:")
+for name, _, _ in batch:
+    seconds = batch_medians[name]
+    print(f"  {name:34s} {ms(seconds)}  = {count / seconds:8.0f} bitmaps/s")
+if len(batch) > 1:
+    durable = batch_medians[batch[0][0]]
+    unsynced = batch_medians[batch[1][0]]
+    print(f"  the syncs cost {ms((durable - unsynced) / count).strip()} per bitmap, "
+          f"{100 * (durable - unsynced) / durable:.0f} % of the call")
+else:
+    print("  (install eatmydata to see what the syncs cost of it)")
+PY
