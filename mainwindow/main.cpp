@@ -1,0 +1,25 @@
+// dotpress: the main window.
+#include "form1.h"
+#include "messages.h"
+#include "sharedstate.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dotpress"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+
+    SharedState state;
+    DialogMessages messages;
+    Form1 form(state, messages);
+    form.Init_Form();
+    form.move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form.size(),
+                                  form.screen()->availableGeometry())
+                  .topLeft());
+    form.show();
+    return app.exec();
+}
