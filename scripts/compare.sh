@@ -12,13 +12,11 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$(cd "${1:-$here/build-bench}" && pwd)"
+build="$(realpath -m "${1:-$here/build-bench}")"
 runs="${RUNS:-30}"
 batch_runs="${BATCH_RUNS:-7}"
 convert_bin="$build/bin/dotpress-convert"
 sample="$here/samples/dotpress-logo.bmp"
-
-[[ -x $convert_bin ]] || { echo "no $convert_bin: build first (scripts/bench.sh does)" >&2; exit 2; }
 
 # Debian's python3 is the one python3-pil installs into; a python3 earlier on
 # PATH (pyenv and the like) would not see it. Debian's convert is called by
@@ -28,7 +26,9 @@ sample="$here/samples/dotpress-logo.bmp"
 python=/usr/bin/python3
 magick=/usr/bin/convert
 source "$here/scripts/setup.sh"
-dotpress_install python3 python3-pil imagemagick eatmydata
+dotpress_install "${DOTPRESS_PACKAGES[@]}" python3 python3-pil imagemagick eatmydata
+# A fresh clone: the Release build that scripts/bench.sh makes.
+[[ -x $convert_bin ]] || dotpress_build "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 eatmydata_lib="$(ldconfig -p | awk '/libeatmydata\.so /{print $NF; exit}')"
 
 # Scratch files beside the build, on the disk a user's bitmaps would be on
