@@ -142,10 +142,10 @@ protected:
     {
         return QDir::toNativeSeparators(QDir(path(folder)).filePath("lcd_" + base + ".txt"));
     }
-    void writeBmp(const QString &relative, const BmpSpec &spec = {})
+    void writeBmp(const QString &relative, const BmpSpec &bitmap = {})
     {
         QDir().mkpath(QFileInfo(path(relative)).path());
-        WriteFileOrFail(path(relative), MakeBmp(spec));
+        WriteFileOrFail(path(relative), MakeBmp(bitmap));
     }
     void openFolder(const QString &relative)
     {
