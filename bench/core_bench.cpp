@@ -17,13 +17,13 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <cstdlib>
-#include <optional>
 
 namespace {
 
-// The bitmap every figure is taken on: a sample with both colours mixed
-// throughout, so that no branch of the encoder is always taken.
+// The bitmap every figure is taken on: the logo sample, both colours in many
+// places, from the source tree or else the working folder.
 QString samplePath()
 {
     const QString name = QStringLiteral("dotpress-logo.bmp");
