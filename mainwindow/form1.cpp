@@ -4,6 +4,7 @@
 #include "drivelist.h"
 #include "encoder.h"
 #include "filelist.h"
+#include "form2.h"
 #include "messages.h"
 #include "outputpath.h"
 #include "picture.h"
@@ -159,6 +160,7 @@ Form1::Form1(SharedState &state, Messages &messages, QWidget *parent)
     connect(m_dir1, &DirList::changed, this, &Form1::Dir1_Change);
     connect(m_file1, &FileList::chosen, this, &Form1::File1_DblClick);
     connect(m_convertButton, &QPushButton::clicked, this, &Form1::ConvertButton_Click);
+    connect(m_previewButton, &QPushButton::clicked, this, &Form1::PreviewButton_Click);
     connect(m_resetButton, &QPushButton::clicked, this, &Form1::ResetButton_Click);
     connect(m_exitButton, &QPushButton::clicked, this, &Form1::ExitButton_Click);
 }
@@ -335,6 +337,14 @@ void Form1::showProgress(int percent)
 QString Form1::admittedOutputPath() const
 {
     return FormOutputPath(m_admittedFolder, m_admittedName);
+}
+
+void Form1::PreviewButton_Click()
+{
+    if (m_form2 == nullptr)
+        m_form2 = new Form2(m_state, m_messages, this);
+    // Modal with this window as its owner; returns when it is closed.
+    m_form2->exec();
 }
 
 void Form1::ResetButton_Click()

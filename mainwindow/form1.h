@@ -9,6 +9,7 @@
 class DirList;
 class DriveList;
 class FileList;
+class Form2;
 class Messages;
 class QGroupBox;
 class QLabel;
@@ -41,6 +42,7 @@ private:
     void Dir1_Change();
     void File1_DblClick();
     void ConvertButton_Click();
+    void PreviewButton_Click();
     void ResetButton_Click();
     void ExitButton_Click();
 
@@ -81,5 +83,7 @@ private:
     QPushButton *m_previewButton = nullptr;
     QPushButton *m_resetButton = nullptr;
     QPushButton *m_exitButton = nullptr;
+    // The LCD preview: created at the first Preview and reused, owned by this window.
+    Form2 *m_form2 = nullptr;
     QLabel *m_copyRightLabel = nullptr;
 };

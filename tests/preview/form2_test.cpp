@@ -1,16 +1,22 @@
+// The preview on its own over listings written here, and the whole road
+// through the main window: admit, Convert, Preview, Show.
 #include "form2.h"
 
-#include "bitmapheaders.h"
 #include "bmpfixture.h"
-#include "encoder.h"
+#include "dirlist.h"
+#include "filelist.h"
+#include "form1.h"
 #include "messages.h"
-#include "picture.h"
 #include "sharedstate.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +54,18 @@ bool blank(const QImage &lcd)
     return true;
 }
 
+// The colour of each of the 240 x 64 dots, and nothing drawn past them.
+void ExpectDots(const QImage &lcd, const std::function<QRgb(int, int)> &colour)
+{
+    for (int y = 0; y < LcdHeight; ++y)
+        for (int x = 0; x < LcdWidth; ++x)
+            ASSERT_EQ(lcd.pixel(x, y), colour(x, y)) << "dot " << x << ", " << y;
+    EXPECT_EQ(qAlpha(lcd.pixel(LcdWidth, 0)), 0);
+    EXPECT_EQ(qAlpha(lcd.pixel(0, LcdHeight)), 0);
+}
+
+void PressShow(Form2 &form) { form.findChild<QPushButton *>(QStringLiteral("ShowButton"))->click(); }
+
 class PreviewTest : public ::testing::Test
 {
 protected:
@@ -62,77 +80,75 @@ protected:
 
     void writeListing(const QByteArray &text) { WriteFileOrFail(m_state.outputPath, text); }
 
-    // Converts a picture as the main window does, so that its listing is
-    // the one the preview reads; the headers stay those of the picture.
-    void convert(const BmpSpec &spec, Sense sense)
-    {
-        const QString bitmap = m_dir.filePath(QStringLiteral("test.bmp"));
-        WriteFileOrFail(bitmap, MakeBmp(spec));
-        PaletteColours palette{};
-        ASSERT_TRUE(ReadBitmapHeaders(bitmap, m_state.headers, palette).ok);
-        const LoadedPicture picture = LoadPicture(bitmap, m_state.headers);
-        ASSERT_TRUE(picture.ok()) << qPrintable(picture.error);
-        const ConversionResult result =
-            ConvertPicture(ImagePixelSource(picture.image), m_state.headers,
-                           *SetScanBounds(m_state.headers), palette, sense, m_state.outputPath);
-        ASSERT_TRUE(result.ok()) << qPrintable(result.error);
-    }
-
-    void pressShow() { m_form.findChild<QPushButton *>(QStringLiteral("ShowButton"))->click(); }
-
-    // The colour of each of the 240 x 64 dots and the one past them on each row.
-    static void expectDots(const QImage &lcd, const std::function<QRgb(int, int)> &colour)
-    {
-        for (int y = 0; y < LcdHeight; ++y)
-            for (int x = 0; x < LcdWidth; ++x)
-                ASSERT_EQ(lcd.pixel(x, y), colour(x, y)) << "dot " << x << ", " << y;
-        EXPECT_EQ(qAlpha(lcd.pixel(LcdWidth, 0)), 0);
-        EXPECT_EQ(qAlpha(lcd.pixel(0, LcdHeight)), 0);
-    }
-
     QTemporaryDir m_dir;
     SharedState m_state;
     FakeMessages m_messages;
     Form2 m_form{m_state, m_messages};
 };
 
-} // namespace
-
-TEST_F(PreviewTest, EveryDotIsThePixelOfTheConvertedPicture)
+// The main window with its lists on a folder of bitmaps written here.
+class FullCycle : public ::testing::Test
 {
-    const std::function<int(int, int)> pictures[] = {
-        [](int x, int y) { return (x * 7 + y * 3) % 5 == 0 || x == y ? 0 : 1; },
-        [](int x, int y) { return (x / 8 + y) % 2; },
-        [](int x, int) { return x % 8 == 0 ? 0 : 1; },
-        [](int x, int y) { return int(((x * 2654435761u) ^ (y * 40503u)) >> 7) & 1; },
-    };
-    m_form.show();
-    for (const auto &index : pictures) {
-        for (const Sense sense : {Sense::Normal, Sense::Inverse}) {
-            BmpSpec spec;
-            spec.palette0 = 0x102030; // neither black nor green: the dots come from the bits
-            spec.palette1 = 0xF0E0D0;
-            spec.index = index;
-            convert(spec, sense);
-            pressShow();
-            const int onIndex = sense == Sense::Normal ? 0 : 1;
-            expectDots(m_form.lcdImage(),
-                       [&](int x, int y) { return index(x, y) == onIndex ? Black : Green; });
-            if (HasFatalFailure())
-                return;
-        }
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_form.Init_Form();
+        m_form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_form));
     }
-    EXPECT_TRUE(m_messages.boxes.empty());
-}
+
+    template <typename Widget = QPushButton>
+    Widget *control(const char *name) { return m_form.findChild<Widget *>(QLatin1String(name)); }
+    void click(const char *name) { QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton); }
+
+    // Writes the bitmap, opens its folder and chooses it in File1 with Enter.
+    void admit(const QString &name, const BmpSpec &spec)
+    {
+        WriteFileOrFail(m_dir.filePath(name), MakeBmp(spec));
+        QString reason;
+        ASSERT_TRUE(control<DirList>("Dir1")->setPath(m_dir.path(), reason));
+        auto *file1 = control<FileList>("File1");
+        const QList<QListWidgetItem *> items = file1->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        file1->setCurrentItem(items.first());
+        QTest::keyClick(file1, Qt::Key_Return);
+    }
+
+    // Presses Preview; while the modal window is open, runs the actions on
+    // it, then closes it.
+    void preview(const std::vector<std::function<void(Form2 &)>> &actions)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            auto *form2 = qobject_cast<Form2 *>(QApplication::activeModalWidget());
+            if (form2 == nullptr)
+                return;
+            for (const auto &action : actions)
+                action(*form2);
+            form2->close();
+            ran = true;
+        });
+        click("PreviewButton");
+        EXPECT_TRUE(ran);
+    }
+
+    QTemporaryDir m_dir;
+    SharedState m_state;
+    FakeMessages m_messages;
+    Form1 m_form{m_state, m_messages};
+};
+
+} // namespace
 
 TEST_F(PreviewTest, ShowRedrawsFromDiskAndEachOpeningStartsBlank)
 {
     writeListing(QByteArray(RepeatedLine("FFH") + "\r\n").repeated(240));
     m_form.show();
     EXPECT_TRUE(blank(m_form.lcdImage()));
-    pressShow();
-    pressShow();
-    expectDots(m_form.lcdImage(), [](int, int) { return Black; });
+    PressShow(m_form);
+    PressShow(m_form);
+    ExpectDots(m_form.lcdImage(), [](int, int) { return Black; });
 
     // The box shows the dots themselves, inside its border.
     auto *lcdPic = m_form.findChild<QLabel *>(QStringLiteral("LcdPic"));
@@ -149,8 +165,8 @@ TEST_F(PreviewTest, ShowRedrawsFromDiskAndEachOpeningStartsBlank)
 
     // Changed on disk since: shown as it now is, a half listing half drawn.
     writeListing(QByteArray(RepeatedLine("00H") + "\r\n").repeated(120));
-    pressShow();
-    expectDots(m_form.lcdImage(), [](int, int y) { return y < 32 ? Green : qRgba(0, 0, 0, 0); });
+    PressShow(m_form);
+    ExpectDots(m_form.lcdImage(), [](int, int y) { return y < 32 ? Green : qRgba(0, 0, 0, 0); });
     EXPECT_TRUE(m_messages.boxes.empty());
 }
 
@@ -160,7 +176,7 @@ TEST_F(PreviewTest, FaultsAreReportedAndTheDotsDrawnStay)
     listing += "        DB FFH,GGH,00H,00H,00H,00H,00H,00H;\r\n" + listing;
     writeListing(listing);
     m_form.show();
-    pressShow();
+    PressShow(m_form);
     ASSERT_EQ(m_messages.boxes.size(), 1u);
     const Box &box = m_messages.boxes.front();
     EXPECT_EQ(box.kind, Messages::Kind::Warning);
@@ -178,9 +194,49 @@ TEST_F(PreviewTest, FaultsAreReportedAndTheDotsDrawnStay)
 
     // A listing that has gone leaves the box blank, and the window goes on.
     QFile::remove(m_state.outputPath);
-    pressShow();
+    PressShow(m_form);
     ASSERT_EQ(m_messages.boxes.size(), 2u);
     EXPECT_TRUE(m_messages.boxes.back().text.contains(QStringLiteral("cannot be opened")));
     EXPECT_TRUE(blank(m_form.lcdImage()));
+    EXPECT_TRUE(m_form.isVisible());
+}
+
+TEST_F(FullCycle, PreviewShowsEveryPixelInEachSenseAndABadListingIsReported)
+{
+    const std::function<int(int, int)> pictures[] = {
+        [](int x, int y) { return (x * 7 + y * 3) % 5 == 0 || x == y ? 0 : 1; },
+        [](int x, int y) { return (x / 8 + y) % 2; },
+        [](int x, int y) { return int(((x * 2654435761u) ^ (y * 40503u)) >> 7) & 1; },
+    };
+    int n = 0;
+    for (const auto &index : pictures) {
+        BmpSpec spec;
+        spec.palette0 = 0x102030; // neither black nor green: the dots come from the bits
+        spec.palette1 = 0xF0E0D0;
+        spec.index = index;
+        admit(QStringLiteral("picture%1.bmp").arg(++n), spec);
+        for (const char *option : {"NormalOption", "InverseOption"}) {
+            click(option);
+            click("ConvertButton");
+            const int onIndex = option[0] == 'N' ? 0 : 1;
+            QImage opened, first, second;
+            preview({[&](Form2 &f) { opened = f.lcdImage(); },
+                     [&](Form2 &f) { PressShow(f); first = f.lcdImage(); },
+                     [&](Form2 &f) { PressShow(f); second = f.lcdImage(); }});
+            EXPECT_TRUE(blank(opened));
+            EXPECT_EQ(first, second);
+            ExpectDots(first, [&](int x, int y) { return index(x, y) == onIndex ? Black : Green; });
+            if (HasFatalFailure())
+                return;
+        }
+    }
+    EXPECT_TRUE(m_messages.boxes.empty());
+
+    WriteFileOrFail(m_state.outputPath, QByteArray(RepeatedLine("0FH") + "\r\n").repeated(240) + "        DB\r\n");
+    QImage shown;
+    preview({[&](Form2 &f) { PressShow(f); shown = f.lcdImage(); }});
+    ExpectDots(shown, [](int x, int) { return x % 8 < 4 ? Black : Green; });
+    ASSERT_EQ(m_messages.boxes.size(), 1u);
+    EXPECT_TRUE(m_messages.boxes.front().text.contains(QStringLiteral("line 241: only 10 characters")));
     EXPECT_TRUE(m_form.isVisible());
 }
