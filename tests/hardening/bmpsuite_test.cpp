@@ -9,48 +9,15 @@
 #include "bmpfixture.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
-#include <vector>
 
 namespace {
-
-const char *const SuiteFolders[] = {"g", "q", "b"};
-
-QString suitePath(const std::string &relative)
-{
-    return QStringLiteral(DOTPRESS_BMPSUITE_DIR "/") + QString::fromStdString(relative);
-}
-
-// "g/pal1.bmp" and the like, found when the tests start.
-std::vector<std::string> suiteFiles()
-{
-    std::vector<std::string> files;
-    for (const char *folder : SuiteFolders) {
-        const QDir dir(suitePath(folder));
-        for (const QString &name : dir.entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name))
-            files.push_back(std::string(folder) + "/" + name.toStdString());
-    }
-    return files;
-}
-
-// A test name from a relative path: letters and digits kept, the rest "_".
-std::string rowName(const ::testing::TestParamInfo<std::string> &info)
-{
-    std::string name = info.param;
-    for (char &c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    }
-    return name;
-}
 
 constexpr char PreviousListing[] = "        DB 00H,00H,00H,00H,00H,00H,00H,00H;\r\n";
 
@@ -60,7 +27,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        const QString source = suitePath(GetParam());
+        const QString source = BmpsuitePath(GetParam());
         m_bitmap = m_dir.filePath(QFileInfo(source).fileName());
         ASSERT_TRUE(QFile::copy(source, m_bitmap)) << source.toStdString();
         m_listing = FormOutputPath(m_dir.path(), QFileInfo(m_bitmap).fileName());
@@ -85,9 +52,9 @@ protected:
 
 TEST(Bmpsuite, CorpusIsThere)
 {
-    for (const char *folder : SuiteFolders) {
-        EXPECT_FALSE(QDir(suitePath(folder)).entryList({QStringLiteral("*.bmp")}, QDir::Files).isEmpty())
-            << "no bitmaps in " << suitePath(folder).toStdString();
+    for (const char *folder : {"g", "q", "b"}) {
+        EXPECT_FALSE(QDir(BmpsuitePath(folder)).entryList({QStringLiteral("*.bmp")}, QDir::Files).isEmpty())
+            << "no bitmaps in " << BmpsuitePath(folder).toStdString();
     }
 }
 
@@ -113,5 +80,5 @@ TEST_P(BmpsuiteFile, RefusedOrFailsCleanlyOnBothPaths)
     expectNothingWritten("in process");
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, BmpsuiteFile, ::testing::ValuesIn(suiteFiles()), rowName);
+INSTANTIATE_TEST_SUITE_P(Corpus, BmpsuiteFile, ::testing::ValuesIn(BmpsuiteFiles()), BmpsuiteRowName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(BmpsuiteFile);

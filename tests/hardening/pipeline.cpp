@@ -9,6 +9,7 @@
 #include <QProcess>
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -133,6 +134,32 @@ QStringList EntriesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                   QDir::Name);
+}
+
+QString BmpsuitePath(const std::string &relative)
+{
+    return QStringLiteral(DOTPRESS_BMPSUITE_DIR "/") + QString::fromStdString(relative);
+}
+
+std::vector<std::string> BmpsuiteFiles()
+{
+    std::vector<std::string> files;
+    for (const char *folder : {"g", "q", "b"}) {
+        const QDir dir(BmpsuitePath(folder));
+        for (const QString &name : dir.entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name))
+            files.push_back(std::string(folder) + "/" + name.toStdString());
+    }
+    return files;
+}
+
+std::string BmpsuiteRowName(const ::testing::TestParamInfo<std::string> &info)
+{
+    std::string name = info.param;
+    for (char &c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
 }
 
 int BandedIndex(int x, int y)

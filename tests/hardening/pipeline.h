@@ -9,6 +9,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 // What the conversion of one bitmap ended with. Anything but these three (a
 // crash, a hang, a wrong listing, a stray file) is a fault.
@@ -54,6 +58,14 @@ QString ConverterPath();
 
 // Every entry of a folder, hidden ones included, sorted; "." and ".." left out.
 QStringList EntriesIn(const QString &folder);
+
+// The bmpsuite corpus: "g/pal1.bmp" and the like from its good, questionable
+// and bad folders, found when the tests start; the full path of one; and a
+// test row name made of it ("g_pal1_bmp"). For every path that takes a
+// bitmap in: the converter, the window's selection.
+std::vector<std::string> BmpsuiteFiles();
+QString BmpsuitePath(const std::string &relative);
+std::string BmpsuiteRowName(const ::testing::TestParamInfo<std::string> &info);
 
 // A 240 x 64 picture in sixteen bands of four rows. Every pixel group of eight
 // in a band follows the band's pattern, so the band's 15 lines hold one field
