@@ -99,10 +99,10 @@ TEST_F(Converter, OutputOptionNamesTheListingOrStandardOutput)
 
 TEST_F(Converter, RefusalsAndFailuresLeaveNoFileAndTheHighestStatusWins)
 {
-    BmpSpec eightBit;
+    BmpLayout eightBit;
     eightBit.bitCount = 8;
     write("grey.bmp", MakeBmp(eightBit));
-    write("cut.bmp", MakeBmp(BmpSpec{}).chopped(10));
+    write("cut.bmp", MakeBmp(BmpLayout{}).chopped(10));
     copySample("bit-order.bmp");
 
     const Outcome refused = run({QStringLiteral("grey.bmp")});

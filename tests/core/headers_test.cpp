@@ -27,9 +27,9 @@ Read readBytes(const QByteArray &bytes, PaletteColours before = {})
     return r;
 }
 
-BmpSpec spec(int width, int height, int bits)
+BmpLayout bitmap(int width, int height, int bits)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = width;
     s.height = height;
     s.bitCount = bits;
@@ -56,27 +56,27 @@ static QByteArray withField(QByteArray bytes, int offset, int size, std::int64_t
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, Admission, ::testing::Values(
-    AdmissionCase{"exact", MakeBmp(spec(240, 64, 1)), true},
-    AdmissionCase{"header108", [] { BmpSpec s; s.infoSize = 108; return MakeBmp(s); }(), true},
-    AdmissionCase{"notBmMagic", withField(MakeBmp(spec(240, 64, 1)), 0, 2, 0x4141), true},
-    AdmissionCase{"planesZero", withField(MakeBmp(spec(240, 64, 1)), 26, 2, 0), true},
-    AdmissionCase{"wider241", MakeBmp(spec(241, 64, 1)), false},
-    AdmissionCase{"taller65", MakeBmp(spec(240, 65, 1)), false},
-    AdmissionCase{"swapped64x240", MakeBmp(spec(64, 240, 1)), false},
-    AdmissionCase{"topDownMinus64", withField(MakeBmp(spec(240, 64, 1)), 22, 4, -64), false},
-    AdmissionCase{"fourBits", MakeBmp(spec(240, 64, 4)), false},
-    AdmissionCase{"eightBits", MakeBmp(spec(240, 64, 8)), false},
-    AdmissionCase{"twentyFourBits", MakeBmp(spec(240, 64, 24)), false},
+    AdmissionCase{"exact", MakeBmp(bitmap(240, 64, 1)), true},
+    AdmissionCase{"header108", [] { BmpLayout s; s.infoSize = 108; return MakeBmp(s); }(), true},
+    AdmissionCase{"notBmMagic", withField(MakeBmp(bitmap(240, 64, 1)), 0, 2, 0x4141), true},
+    AdmissionCase{"planesZero", withField(MakeBmp(bitmap(240, 64, 1)), 26, 2, 0), true},
+    AdmissionCase{"wider241", MakeBmp(bitmap(241, 64, 1)), false},
+    AdmissionCase{"taller65", MakeBmp(bitmap(240, 65, 1)), false},
+    AdmissionCase{"swapped64x240", MakeBmp(bitmap(64, 240, 1)), false},
+    AdmissionCase{"topDownMinus64", withField(MakeBmp(bitmap(240, 64, 1)), 22, 4, -64), false},
+    AdmissionCase{"fourBits", MakeBmp(bitmap(240, 64, 4)), false},
+    AdmissionCase{"eightBits", MakeBmp(bitmap(240, 64, 8)), false},
+    AdmissionCase{"twentyFourBits", MakeBmp(bitmap(240, 64, 24)), false},
     AdmissionCase{"emptyFile", QByteArray(), false},
-    AdmissionCase{"cutInsideInfoHeader", MakeBmp(spec(240, 64, 1)).left(25), false}),
+    AdmissionCase{"cutInsideInfoHeader", MakeBmp(bitmap(240, 64, 1)).left(25), false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Admission, ShortFileAfterAdmittedOneIsNotAdmittedOnOldValues)
 {
-    Read r = readBytes(MakeBmp(spec(240, 64, 1)));
+    Read r = readBytes(MakeBmp(bitmap(240, 64, 1)));
     ASSERT_TRUE(IsAdmitted(r.headers));
     QBuffer buffer;
-    buffer.setData(MakeBmp(spec(240, 64, 1)).left(20)); // ends inside biWidth
+    buffer.setData(MakeBmp(bitmap(240, 64, 1)).left(20)); // ends inside biWidth
     buffer.open(QIODevice::ReadOnly);
     ReadBitmapHeaders(buffer, r.headers, r.palette);
     EXPECT_FALSE(IsAdmitted(r.headers));
@@ -104,7 +104,7 @@ class PalettePosition : public ::testing::TestWithParam<int> {};
 
 TEST_P(PalettePosition, EntriesAreTakenWhereThePaletteStarts)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.infoSize = GetParam();
     s.palette0 = 0x123456;
     s.palette1 = 0xABCDEF;
@@ -124,13 +124,13 @@ TEST(PalettePosition, RefusedOneBitReplacesEntriesOtherDepthsKeepThem)
 {
     PaletteColours before{};
     before[0].red = 7;
-    BmpSpec wide = spec(241, 64, 1);
+    BmpLayout wide = bitmap(241, 64, 1);
     wide.palette0 = 0x010203;
     const Read oneBit = readBytes(MakeBmp(wide), before);
     EXPECT_TRUE(oneBit.result.paletteRead);
     EXPECT_EQ(oneBit.palette[0].red, 1);
 
-    const Read eightBit = readBytes(MakeBmp(spec(240, 64, 8)), before);
+    const Read eightBit = readBytes(MakeBmp(bitmap(240, 64, 8)), before);
     EXPECT_FALSE(eightBit.result.paletteRead);
     EXPECT_EQ(eightBit.palette[0].red, 7);
 }
@@ -147,14 +147,14 @@ TEST_P(PictureData, FileHoldsWhatItsHeadersPromise)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PictureData, ::testing::Values(
-    DataCase{"complete", MakeBmp(BmpSpec{}), PictureDataProblem::None},
-    DataCase{"lastByteMissing", MakeBmp(BmpSpec{}).chopped(1), PictureDataProblem::DataIncomplete},
-    DataCase{"noPixelData", MakeBmp(BmpSpec{}).left(62), PictureDataProblem::DataIncomplete},
-    DataCase{"oneEntryOnly", withField(MakeBmp(BmpSpec{}), 46, 4, 1), PictureDataProblem::PaletteIncomplete},
-    DataCase{"paletteCut", MakeBmp(BmpSpec{}).left(58), PictureDataProblem::PaletteIncomplete},
-    DataCase{"offsetInsidePalette", withField(MakeBmp(BmpSpec{}), 10, 4, 58), PictureDataProblem::DataOffsetInvalid},
-    DataCase{"offsetNegative", withField(MakeBmp(BmpSpec{}), 10, 4, -1), PictureDataProblem::DataOffsetInvalid},
-    DataCase{"offsetPastEnd", withField(MakeBmp(BmpSpec{}), 10, 4, 100000), PictureDataProblem::DataOffsetInvalid},
-    DataCase{"headerPastEnd", withField(MakeBmp(BmpSpec{}), 14, 4, 0x7FFFFFFF), PictureDataProblem::PaletteIncomplete},
-    DataCase{"runLength", withField(MakeBmp(BmpSpec{}), 30, 4, 1), PictureDataProblem::UnsupportedCompression}),
+    DataCase{"complete", MakeBmp(BmpLayout{}), PictureDataProblem::None},
+    DataCase{"lastByteMissing", MakeBmp(BmpLayout{}).chopped(1), PictureDataProblem::DataIncomplete},
+    DataCase{"noPixelData", MakeBmp(BmpLayout{}).left(62), PictureDataProblem::DataIncomplete},
+    DataCase{"oneEntryOnly", withField(MakeBmp(BmpLayout{}), 46, 4, 1), PictureDataProblem::PaletteIncomplete},
+    DataCase{"paletteCut", MakeBmp(BmpLayout{}).left(58), PictureDataProblem::PaletteIncomplete},
+    DataCase{"offsetInsidePalette", withField(MakeBmp(BmpLayout{}), 10, 4, 58), PictureDataProblem::DataOffsetInvalid},
+    DataCase{"offsetNegative", withField(MakeBmp(BmpLayout{}), 10, 4, -1), PictureDataProblem::DataOffsetInvalid},
+    DataCase{"offsetPastEnd", withField(MakeBmp(BmpLayout{}), 10, 4, 100000), PictureDataProblem::DataOffsetInvalid},
+    DataCase{"headerPastEnd", withField(MakeBmp(BmpLayout{}), 14, 4, 0x7FFFFFFF), PictureDataProblem::PaletteIncomplete},
+    DataCase{"runLength", withField(MakeBmp(BmpLayout{}), 30, 4, 1), PictureDataProblem::UnsupportedCompression}),
     [](const auto &info) { return std::string(info.param.name); });

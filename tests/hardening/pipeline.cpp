@@ -181,7 +181,7 @@ QByteArray BandedListing(Sense sense)
 
 QByteArray BandedBmp(int infoSize, int clrUsed)
 {
-    BmpSpec spec;
+    BmpLayout spec;
     spec.infoSize = infoSize;
     spec.clrUsed = clrUsed;
     spec.index = BandedIndex;

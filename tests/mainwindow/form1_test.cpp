@@ -142,7 +142,7 @@ protected:
     {
         return QDir::toNativeSeparators(QDir(path(folder)).filePath("lcd_" + base + ".txt"));
     }
-    void writeBmp(const QString &relative, const BmpSpec &bitmap = {})
+    void writeBmp(const QString &relative, const BmpLayout &bitmap = {})
     {
         QDir().mkpath(QFileInfo(path(relative)).path());
         WriteFileOrFail(path(relative), MakeBmp(bitmap));

@@ -49,7 +49,7 @@ protected:
 
 TEST_F(PictureFile, ColoursAreExactlyThePaletteWithRedInTheLowByte)
 {
-    BmpSpec spec;
+    BmpLayout spec;
     spec.palette0 = 0xFF0000; // red
     spec.palette1 = 0x0000FF; // blue
     spec.index = [](int x, int y) { return (x * 7 + y * 3) % 5 == 0 ? 0 : 1; };
@@ -74,7 +74,7 @@ class HeaderSizes : public PictureFile, public ::testing::WithParamInterface<int
 
 TEST_P(HeaderSizes, SamePictureSameListing)
 {
-    BmpSpec spec;
+    BmpLayout spec;
     spec.infoSize = GetParam();
     spec.index = [](int x, int y) { return workedExampleOn(x, y) || (x == 232 && y == 63) ? 0 : 1; };
     const Decoded d = decodeFile(write("pic.bmp", MakeBmp(spec)));
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(InfoHeader, HeaderSizes, ::testing::Values(40, 108, 124
 
 TEST_F(PictureFile, DataCutShortIsAFailureNotAPicture)
 {
-    const QByteArray whole = MakeBmp(BmpSpec{});
+    const QByteArray whole = MakeBmp(BmpLayout{});
     for (qsizetype cut : {qsizetype(1), qsizetype(4), qsizetype(32), whole.size() - 62}) {
         const Decoded d = decodeFile(write("cut.bmp", whole.chopped(cut)));
         EXPECT_FALSE(d.picture.ok()) << "cut by " << cut;
@@ -105,7 +105,7 @@ TEST_F(PictureFile, DataCutShortIsAFailureNotAPicture)
 
 TEST_F(PictureFile, UndecodableAndMissingFilesReportAReason)
 {
-    QByteArray notBmp = MakeBmp(BmpSpec{});
+    QByteArray notBmp = MakeBmp(BmpLayout{});
     notBmp[0] = 'X'; // headers admit it; the decoder does not take it
     const Decoded d = decodeFile(write("x.bmp", notBmp));
     EXPECT_FALSE(d.picture.ok());

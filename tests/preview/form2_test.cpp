@@ -103,7 +103,7 @@ protected:
     void click(const char *name) { QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton); }
 
     // Writes the bitmap, opens its folder and chooses it in File1 with Enter.
-    void admit(const QString &name, const BmpSpec &spec)
+    void admit(const QString &name, const BmpLayout &spec)
     {
         WriteFileOrFail(m_dir.filePath(name), MakeBmp(spec));
         QString reason;
@@ -210,7 +210,7 @@ TEST_F(FullCycle, PreviewShowsEveryPixelInEachSenseAndABadListingIsReported)
     };
     int n = 0;
     for (const auto &index : pictures) {
-        BmpSpec spec;
+        BmpLayout spec;
         spec.palette0 = 0x102030; // neither black nor green: the dots come from the bits
         spec.palette1 = 0xF0E0D0;
         spec.index = index;

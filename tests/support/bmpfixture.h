@@ -8,7 +8,7 @@
 
 // Builds BMP files for the tests, independently of the code under test:
 // bottom-up rows, leftmost pixel in the highest bit, rows padded to 4 bytes.
-struct BmpSpec
+struct BmpLayout
 {
     int width = 240;
     int height = 64;
@@ -21,7 +21,7 @@ struct BmpSpec
     std::function<int(int x, int y)> index;
 };
 
-QByteArray MakeBmp(const BmpSpec &spec);
+QByteArray MakeBmp(const BmpLayout &layout);
 
 // Overwrites a little-endian field of size 2 or 4 at offset.
 void PokeLe(QByteArray &bytes, int offset, int size, std::int64_t value);
