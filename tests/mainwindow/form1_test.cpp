@@ -7,6 +7,7 @@
 #include "form1.h"
 #include "messages.h"
 #include "sharedstate.h"
+#include "windowtesting.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,29 +29,6 @@ void PrintTo(const QString &text, std::ostream *out)
 }
 
 namespace {
-
-// What a window system sends for a double-click.
-void DoubleClick(QWidget *widget, QPoint at)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
-}
-
-class RecordingMessages : public Messages
-{
-public:
-    struct Box
-    {
-        Kind kind;
-        QString title, text;
-    };
-    void show(QWidget *, Kind kind, const QString &title, const QString &text) override
-    {
-        boxes.push_back({kind, title, text});
-    }
-    std::vector<Box> boxes;
-};
 
 // A row of the window's state table.
 struct WindowState
@@ -173,7 +151,7 @@ protected:
         ASSERT_EQ(items.size(), 1) << name.toStdString();
         DoubleClick(dir1()->viewport(), dir1()->visualItemRect(items.first()).center());
     }
-    std::vector<RecordingMessages::Box> takeBoxes() { return std::exchange(m_messages.boxes, {}); }
+    std::vector<RecordingMessages::Box> takeBoxes() { return m_messages.take(); }
     void expectOneWarningNaming(const QString &path)
     {
         const auto boxes = takeBoxes();

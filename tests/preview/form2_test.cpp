@@ -8,15 +8,14 @@
 #include "form1.h"
 #include "messages.h"
 #include "sharedstate.h"
+#include "windowtesting.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -25,34 +24,8 @@
 
 namespace {
 
-struct Box
-{
-    Messages::Kind kind;
-    QString title;
-    QString text;
-};
-
-class FakeMessages : public Messages
-{
-public:
-    void show(QWidget *, Kind kind, const QString &title, const QString &text) override
-    {
-        boxes.push_back({kind, title, text});
-    }
-    std::vector<Box> boxes;
-};
-
 constexpr QRgb Black = qRgb(0, 0, 0);
 constexpr QRgb Green = qRgb(0, 128, 0);
-
-bool blank(const QImage &lcd)
-{
-    for (int y = 0; y < lcd.height(); ++y)
-        for (int x = 0; x < lcd.width(); ++x)
-            if (qAlpha(lcd.pixel(x, y)) != 0)
-                return false;
-    return true;
-}
 
 // The colour of each of the 240 x 64 dots, and nothing drawn past them.
 void ExpectDots(const QImage &lcd, const std::function<QRgb(int, int)> &colour)
@@ -72,17 +45,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_state.headers.biWidth = LcdWidth;
-        m_state.headers.biHeight = LcdHeight;
-        m_state.headers.biBitCount = LcdBitCount;
-        m_state.outputPath = m_dir.filePath(QStringLiteral("lcd_test.txt"));
+        SetConverted(m_state, m_dir.filePath(QStringLiteral("lcd_test.txt")));
     }
 
     void writeListing(const QByteArray &text) { WriteFileOrFail(m_state.outputPath, text); }
 
     QTemporaryDir m_dir;
     SharedState m_state;
-    FakeMessages m_messages;
+    RecordingMessages m_messages;
     Form2 m_form{m_state, m_messages};
 };
 
@@ -119,23 +89,15 @@ protected:
     // it, then closes it.
     void preview(const std::vector<std::function<void(Form2 &)>> &actions)
     {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            auto *form2 = qobject_cast<Form2 *>(QApplication::activeModalWidget());
-            if (form2 == nullptr)
-                return;
+        EXPECT_TRUE(WhileModal<Form2>([this] { click("PreviewButton"); }, [&](Form2 &form2) {
             for (const auto &action : actions)
-                action(*form2);
-            form2->close();
-            ran = true;
-        });
-        click("PreviewButton");
-        EXPECT_TRUE(ran);
+                action(form2);
+        }));
     }
 
     QTemporaryDir m_dir;
     SharedState m_state;
-    FakeMessages m_messages;
+    RecordingMessages m_messages;
     Form1 m_form{m_state, m_messages};
 };
 
@@ -145,7 +107,7 @@ TEST_F(PreviewTest, ShowRedrawsFromDiskAndEachOpeningStartsBlank)
 {
     writeListing(QByteArray(RepeatedLine("FFH") + "\r\n").repeated(240));
     m_form.show();
-    EXPECT_TRUE(blank(m_form.lcdImage()));
+    EXPECT_TRUE(LcdBlank(m_form.lcdImage()));
     PressShow(m_form);
     PressShow(m_form);
     ExpectDots(m_form.lcdImage(), [](int, int) { return Black; });
@@ -160,7 +122,7 @@ TEST_F(PreviewTest, ShowRedrawsFromDiskAndEachOpeningStartsBlank)
 
     m_form.close();
     m_form.show();
-    EXPECT_TRUE(blank(m_form.lcdImage()));
+    EXPECT_TRUE(LcdBlank(m_form.lcdImage()));
     EXPECT_TRUE(lcdPic->pixmap().isNull());
 
     // Changed on disk since: shown as it now is, a half listing half drawn.
@@ -178,7 +140,7 @@ TEST_F(PreviewTest, FaultsAreReportedAndTheDotsDrawnStay)
     m_form.show();
     PressShow(m_form);
     ASSERT_EQ(m_messages.boxes.size(), 1u);
-    const Box &box = m_messages.boxes.front();
+    const RecordingMessages::Box &box = m_messages.boxes.front();
     EXPECT_EQ(box.kind, Messages::Kind::Warning);
     EXPECT_EQ(box.title, QStringLiteral("LCD Preview"));
     EXPECT_TRUE(box.text.contains(QDir::toNativeSeparators(m_state.outputPath)));
@@ -197,7 +159,7 @@ TEST_F(PreviewTest, FaultsAreReportedAndTheDotsDrawnStay)
     PressShow(m_form);
     ASSERT_EQ(m_messages.boxes.size(), 2u);
     EXPECT_TRUE(m_messages.boxes.back().text.contains(QStringLiteral("cannot be opened")));
-    EXPECT_TRUE(blank(m_form.lcdImage()));
+    EXPECT_TRUE(LcdBlank(m_form.lcdImage()));
     EXPECT_TRUE(m_form.isVisible());
 }
 
@@ -223,7 +185,7 @@ TEST_F(FullCycle, PreviewShowsEveryPixelInEachSenseAndABadListingIsReported)
             preview({[&](Form2 &f) { opened = f.lcdImage(); },
                      [&](Form2 &f) { PressShow(f); first = f.lcdImage(); },
                      [&](Form2 &f) { PressShow(f); second = f.lcdImage(); }});
-            EXPECT_TRUE(blank(opened));
+            EXPECT_TRUE(LcdBlank(opened));
             EXPECT_EQ(first, second);
             ExpectDots(first, [&](int x, int y) { return index(x, y) == onIndex ? Black : Green; });
             if (HasFatalFailure())
