@@ -10,6 +10,7 @@ DOTPRESS_PACKAGES=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev
     fonts-liberation
+    xvfb xauth x11-utils xdotool imagemagick
 )
 
 dotpress_missing_packages() {
