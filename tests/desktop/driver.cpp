@@ -166,26 +166,26 @@ QListWidgetItem *FileItem(FileList *list, const QString &name)
     return items.isEmpty() ? nullptr : items.first();
 }
 
-// The hexadecimal digits of a listing, in order.
-QByteArray Digits(const QByteArray &listing)
+// The 1920 bytes of a listing, in order.
+QByteArray Bytes(const QByteArray &listing)
 {
     QByteArray digits;
     for (const QByteArray &line : listing.split('\n')) {
-        if (line.isEmpty())
-            continue;
         for (const QByteArray &field : line.mid(11).split(','))
             digits += field.left(2);
     }
-    return digits;
+    return QByteArray::fromHex(digits);
 }
 
+// Every pixel is one of the two palette colours, so each byte of the Inverse
+// listing is the complement of the Normal one.
 bool Complements(const QByteArray &normal, const QByteArray &inverse)
 {
-    const QByteArray a = Digits(normal), b = Digits(inverse);
-    if (a.size() != 2 * 1920 || b.size() != a.size())
+    const QByteArray a = Bytes(normal), b = Bytes(inverse);
+    if (a.size() != 1920 || b.size() != a.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i)
-        if (QByteArray::number(15 - QByteArray(1, a[i]).toInt(nullptr, 16), 16).toUpper() != QByteArray(1, b[i]))
+        if (char(~a[i]) != b[i])
             return false;
     return true;
 }

@@ -35,7 +35,7 @@ namespace {
 constexpr std::int64_t Int32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
 
-// A bitmap written into the folder, and what the converter's path made of it.
+// A bitmap to write into the folder under name.
 struct Case
 {
     QString name;
@@ -125,6 +125,7 @@ protected:
     {
         const QStringList before = EntriesIn(m_folder);
         choose("good.bmp", !byEnter);
+        EXPECT_TRUE(control("ConvertButton")->isEnabled()) << "the good bitmap was not admitted";
         choose(name, byEnter);
         const std::vector<RecordingMessages::Box> boxes = m_messages.take();
         Ending ending = Ending::Converted;
