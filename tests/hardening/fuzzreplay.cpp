@@ -1,12 +1,10 @@
 // Replays the fuzz targets' inputs in the ordinary builds (no clang needed):
-// the committed corpus and every input that once broke a target, kept in
-// fuzz/regressions/<target>/. A target aborts on a broken promise, so the
-// replay fails the same way the fuzzer did.
+// every file below the folders given, i.e. the committed corpus and each input
+// that once broke a target (fuzz/regressions/<target>/). A target aborts on a
+// broken promise, so the replay fails the same way the fuzzer did.
 
-#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -21,20 +19,12 @@ int main(int argc, char **argv)
 {
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
-
     QStringList inputs;
     for (int i = 1; i < argc; ++i) {
-        const QString path = QString::fromLocal8Bit(argv[i]);
-        if (QFileInfo(path).isFile()) {
-            inputs << path;
-            continue;
-        }
-        QDirIterator it(path, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
+        for (QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
             inputs << it.next();
     }
     std::sort(inputs.begin(), inputs.end());
-
     for (const QString &input : inputs) {
         QFile file(input);
         if (!file.open(QIODevice::ReadOnly)) {
@@ -43,8 +33,7 @@ int main(int argc, char **argv)
         }
         const QByteArray bytes = file.readAll();
         std::fprintf(stderr, "%s\n", qPrintable(input));
-        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                               std::size_t(bytes.size()));
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size()));
     }
     std::printf("replayed %lld inputs\n", static_cast<long long>(inputs.size()));
     return inputs.isEmpty() ? 1 : 0;

@@ -14,10 +14,8 @@
 
 namespace {
 
-constexpr int ConverterTimeoutMs = 60000;
-
-// Columns 0 to 7 of every byte in the band ('#' = palette entry 0, lit in
-// Normal) and the field that each byte of the band's lines reads.
+// The pattern of every group of eight pixels in a band ('#' = palette entry
+// 0, lit in Normal) and the field each byte of the band's lines reads.
 struct Band
 {
     const char *pattern;
@@ -26,21 +24,11 @@ struct Band
 };
 
 constexpr std::array<Band, 16> Bands{{
-    {"#.......", "01H", "FEH"},
-    {".......#", "80H", "7FH"},
-    {"####....", "0FH", "F0H"},
-    {"....####", "F0H", "0FH"},
-    {"#.#.#.#.", "55H", "AAH"},
-    {".#.#.#.#", "AAH", "55H"},
-    {"##..##..", "33H", "CCH"},
-    {"..##..##", "CCH", "33H"},
-    {"..####..", "3CH", "C3H"},
-    {"##....##", "C3H", "3CH"},
-    {"#......#", "81H", "7EH"},
-    {".######.", "7EH", "81H"},
-    {"...##...", "18H", "E7H"},
-    {"###..###", "E7H", "18H"},
-    {"#...#...", "11H", "EEH"},
+    {"#.......", "01H", "FEH"}, {".......#", "80H", "7FH"}, {"####....", "0FH", "F0H"},
+    {"....####", "F0H", "0FH"}, {"#.#.#.#.", "55H", "AAH"}, {".#.#.#.#", "AAH", "55H"},
+    {"##..##..", "33H", "CCH"}, {"..##..##", "CCH", "33H"}, {"..####..", "3CH", "C3H"},
+    {"##....##", "C3H", "3CH"}, {"#......#", "81H", "7EH"}, {".######.", "7EH", "81H"},
+    {"...##...", "18H", "E7H"}, {"###..###", "E7H", "18H"}, {"#...#...", "11H", "EEH"},
     {".###.###", "EEH", "11H"},
 }};
 
@@ -48,19 +36,6 @@ constexpr int RowsPerBand = 4;
 constexpr int LinesPerBand = 15; // 4 rows x 30 bytes / 8 bytes a line
 
 } // namespace
-
-const char *EndingName(Ending ending)
-{
-    switch (ending) {
-    case Ending::Converted:
-        return "converted";
-    case Ending::Refused:
-        return "refused";
-    case Ending::Failed:
-        return "failed";
-    }
-    return "?";
-}
 
 PathOutcome ConvertInProcess(const QString &bitmapPath, const QString &listingPath, Sense sense)
 {
@@ -78,18 +53,13 @@ PathOutcome ConvertInProcess(const QString &bitmapPath, const QString &listingPa
         return outcome;
     }
     const LoadedPicture picture = LoadPicture(bitmapPath, headers);
-    if (!picture.ok()) {
-        outcome.message = picture.error;
-        return outcome;
-    }
     const std::optional<ScanBounds> bounds = SetScanBounds(headers);
-    if (!bounds) {
-        outcome.message = QStringLiteral("scan bounds out of range");
+    if (!picture.ok() || !bounds) {
+        outcome.message = bounds ? picture.error : QStringLiteral("scan bounds out of range");
         return outcome;
     }
     const ImagePixelSource source(picture.image);
-    const ConversionResult converted =
-        ConvertPicture(source, headers, *bounds, palette, sense, listingPath);
+    const ConversionResult converted = ConvertPicture(source, headers, *bounds, palette, sense, listingPath);
     if (!converted.ok()) {
         outcome.message = converted.error.isEmpty() ? QStringLiteral("not converted") : converted.error;
         return outcome;
@@ -104,30 +74,24 @@ QString ConverterPath()
     return QStringLiteral(DOTPRESS_CONVERT);
 }
 
-ConverterRun RunProgram(const QString &program, const QStringList &arguments,
-                        const std::function<void()> &childSetup)
+ConverterRun RunConverter(const QStringList &arguments, const std::function<void()> &childSetup,
+                          const QString &program)
 {
     ConverterRun run;
     QProcess process;
     if (childSetup)
         process.setChildProcessModifier(childSetup);
     process.start(program, arguments);
-    if (!process.waitForFinished(ConverterTimeoutMs)) {
+    if (!process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
-        run.err = process.readAllStandardError();
-        return run;
+    } else {
+        run.finished = process.exitStatus() == QProcess::NormalExit;
+        run.exitCode = process.exitCode();
     }
-    run.finished = process.exitStatus() == QProcess::NormalExit;
-    run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
-}
-
-ConverterRun RunConverter(const QStringList &arguments, const std::function<void()> &childSetup)
-{
-    return RunProgram(ConverterPath(), arguments, childSetup);
 }
 
 QStringList EntriesIn(const QString &folder)
@@ -162,30 +126,26 @@ std::string BmpsuiteRowName(const ::testing::TestParamInfo<std::string> &info)
     return name;
 }
 
-int BandedIndex(int x, int y)
+QByteArray BandedBmp(int infoSize, int clrUsed)
 {
-    const Band &band = Bands[std::size_t(y / RowsPerBand)];
-    return band.pattern[x % 8] == '#' ? 0 : 1;
+    BmpLayout layout;
+    layout.infoSize = infoSize;
+    layout.clrUsed = clrUsed;
+    layout.index = [](int x, int y) { return Bands[std::size_t(y / RowsPerBand)].pattern[x % 8] == '#' ? 0 : 1; };
+    return MakeBmp(layout);
 }
 
 QByteArray BandedListing(Sense sense)
 {
     QByteArray listing;
-    for (const Band &band : Bands) {
-        const QByteArray line = RepeatedLine(sense == Sense::Normal ? band.normal : band.inverse) + "\r\n";
-        for (int i = 0; i < LinesPerBand; ++i)
-            listing += line;
-    }
+    for (const Band &band : Bands)
+        listing += (RepeatedLine(sense == Sense::Normal ? band.normal : band.inverse) + "\r\n").repeated(LinesPerBand);
     return listing;
 }
 
-QByteArray BandedBmp(int infoSize, int clrUsed)
+QByteArray AllLitListing()
 {
-    BmpLayout spec;
-    spec.infoSize = infoSize;
-    spec.clrUsed = clrUsed;
-    spec.index = BandedIndex;
-    return MakeBmp(spec);
+    return (RepeatedLine("FFH") + "\r\n").repeated(240);
 }
 
 QByteArray WithField(QByteArray bytes, int offset, int size, std::int64_t value)
@@ -194,17 +154,8 @@ QByteArray WithField(QByteArray bytes, int offset, int size, std::int64_t value)
     return bytes;
 }
 
-QByteArray AllLitListing()
-{
-    QByteArray listing;
-    const QByteArray line = RepeatedLine("FFH") + "\r\n";
-    for (int i = 0; i < 240; ++i)
-        listing += line;
-    return listing;
-}
-
 QuietDecoderWarnings::QuietDecoderWarnings()
-    : m_previous(qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+    : previous(qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
           if (type == QtCriticalMsg || type == QtFatalMsg)
               std::fprintf(stderr, "%s\n", qPrintable(text));
       }))
@@ -213,5 +164,5 @@ QuietDecoderWarnings::QuietDecoderWarnings()
 
 QuietDecoderWarnings::~QuietDecoderWarnings()
 {
-    qInstallMessageHandler(m_previous);
+    qInstallMessageHandler(previous);
 }
