@@ -63,9 +63,8 @@ QByteArray expectedListing(const QByteArray &bytes, Sense sense)
 
 // Runs cases through the converter's path in one folder and tallies how they
 // ended; reports the first few that ended in a way they must not.
-class CaseRunner
+struct CaseRunner
 {
-public:
     explicit CaseRunner(const char *group) : m_group(group) {}
 
     ~CaseRunner()
@@ -98,7 +97,6 @@ public:
         }
     }
 
-private:
     void fault(const std::string &name, const std::string &what)
     {
         if (++m_faults <= 40)

@@ -82,13 +82,10 @@ ConverterRun RunConverter(const QStringList &arguments, const std::function<void
     if (childSetup)
         process.setChildProcessModifier(childSetup);
     process.start(program, arguments);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-    } else {
-        run.finished = process.exitStatus() == QProcess::NormalExit;
-        run.exitCode = process.exitCode();
-    }
+    run.finished = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = run.finished ? process.exitCode() : -1;
+    process.kill();
+    process.waitForFinished();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
