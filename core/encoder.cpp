@@ -44,22 +44,6 @@ RgbColour OnColour(const PaletteColours &palette, Sense sense)
 
 namespace {
 
-// The text of one byte field with the comma that follows it in a line, "0AH,"
-// for 10, for every byte value: the encoder copies fields instead of forming
-// each digit again.
-using FieldText = std::array<char, 4>;
-
-constexpr std::array<FieldText, 256> makeFieldTexts()
-{
-    constexpr char digits[] = "0123456789ABCDEF";
-    std::array<FieldText, 256> texts{};
-    for (std::size_t value = 0; value < texts.size(); ++value)
-        texts[value] = FieldText{digits[value >> 4], digits[value & 0x0F], 'H', ','};
-    return texts;
-}
-
-constexpr std::array<FieldText, 256> FieldTexts = makeFieldTexts();
-
 // The byte of eight pixels, the first in bit 0: 1 bits for onColour.
 inline unsigned packByte(const RgbColour *colours, RgbColour onColour)
 {
@@ -77,21 +61,6 @@ inline unsigned packByte(const RgbColour *colours, RgbColour onColour)
         byte |= unsigned(colours[k] == onColour) << k;
     return byte;
 #endif
-}
-
-// Appends one line of the listing holding count fields (1 to 8), built in
-// place and appended whole, so the listing grows by one append per line.
-void appendLine(QByteArray &out, const std::uint8_t *bytes, int count)
-{
-    std::array<char, Listing::LineBytes> text;
-    std::memcpy(text.data(), Listing::Prefix, Listing::PrefixLength);
-    char *end = text.data() + Listing::PrefixLength;
-    for (int i = 0; i < count; ++i, end += sizeof(FieldText))
-        std::memcpy(end, FieldTexts[bytes[i]].data(), sizeof(FieldText));
-    end[-1] = ';';
-    end[0] = '\r';
-    end[1] = '\n';
-    out.append(text.data(), qsizetype(end + 2 - text.data()));
 }
 
 } // namespace
@@ -127,7 +96,7 @@ void EncodeRows(const PixelSource &source, const ScanBounds &bounds, RgbColour o
     const auto byteDone = [&](unsigned byte) {
         line[std::size_t(fields++)] = std::uint8_t(byte);
         if (fields == Listing::BytesPerLine) {
-            appendLine(out, line.data(), fields);
+            AppendLine(out, line);
             fields = 0;
         }
     };
@@ -173,7 +142,7 @@ void EncodeRows(const PixelSource &source, const ScanBounds &bounds, RgbColour o
     if (bit > 0)
         byteDone(value);
     if (fields > 0)
-        appendLine(out, line.data(), fields);
+        AppendLine(out, std::span<const std::uint8_t>(line.data(), std::size_t(fields)));
 }
 
 WriteResult WriteListingFile(const QString &path, const QByteArray &listing)
