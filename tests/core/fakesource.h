@@ -4,16 +4,16 @@
 
 #include <vector>
 
-// A picture held as RGB colours, row 0 at the top; every pixel starts as `fill`.
-class FakeSource : public PixelSource
+// A picture held as RGB colours, row 0 at the top, every pixel `fill` at first;
+// it counts the pixels asked for.
+struct FakeSource : PixelSource
 {
-public:
-    explicit FakeSource(RgbColour fill, int width = 240, int height = 64)
-        : m_width(width), m_pixels(std::size_t(width) * height, fill) {}
-    void set(int x, int y, RgbColour colour) { m_pixels[std::size_t(y) * m_width + x] = colour; }
-    RgbColour pixelColour(int x, int y) const override { return m_pixels[std::size_t(y) * m_width + x]; }
+    explicit FakeSource(RgbColour fill, int columns = 240, int rows = 64)
+        : width(columns), pixels(std::size_t(columns) * rows, fill) {}
+    void set(int x, int y, RgbColour colour) { pixels[std::size_t(y) * width + x] = colour; }
+    RgbColour pixelColour(int x, int y) const override { ++asked; return pixels[std::size_t(y) * width + x]; }
 
-private:
-    int m_width;
-    std::vector<RgbColour> m_pixels;
+    int width;
+    std::vector<RgbColour> pixels;
+    mutable int asked = 0;
 };

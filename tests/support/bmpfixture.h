@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 
 // Builds BMP files for the tests, independently of the code under test:
 // bottom-up rows, leftmost pixel in the highest bit, rows padded to 4 bytes.
@@ -23,7 +24,7 @@ struct BmpLayout
 
 QByteArray MakeBmp(const BmpLayout &layout);
 
-// Overwrites a little-endian field of size 2 or 4 at offset.
+// Overwrites a little-endian field of size bytes (2, 3 or 4) at offset.
 void PokeLe(QByteArray &bytes, int offset, int size, std::int64_t value);
 
 // Writes bytes to path; fails the current test when it cannot.
@@ -32,3 +33,9 @@ QByteArray ReadFileOrEmpty(const QString &path);
 
 // A listing line made of eight copies of one field, e.g. RepeatedLine("00H").
 QByteArray RepeatedLine(const char *field);
+// A whole listing: 240 such lines, each ended by CR LF, some replaced by others.
+QByteArray UniformListing(const char *field, const std::map<int, QByteArray> &replaced = {});
+
+// The worked example: row 0 lights these columns of 0 to 63, and its first line.
+bool WorkedExampleOn(int column);
+inline constexpr char WorkedExampleLine[] = "        DB 01H,FFH,80H,0FH,F0H,00H,05H,C0H;";
