@@ -1,43 +1,68 @@
 #pragma once
 
-// Driving the windows headless as a user would: boxes answered by a recorder,
-// double-clicks as a window system sends them, and modal windows worked on
-// while their exec() runs.
-
+// The main window driven headless as a user would: controls found by name,
+// the lists on a temporary folder, boxes answered by a recorder, the preview
+// worked on while its exec() runs.
+#include "bmpfixture.h"
+#include "dirlist.h"
+#include "filelist.h"
+#include "form1.h"
+#include "form2.h"
 #include "messages.h"
 #include "sharedstate.h"
 
 #include <QApplication>
-#include <QImage>
-#include <QPoint>
-#include <QString>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <functional>
-#include <utility>
+#include <ostream>
 #include <vector>
 
-// Answers every box at once and keeps what it said.
-class RecordingMessages : public Messages
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
+
+struct RecordingMessages : Messages
 {
-public:
     struct Box
     {
         Kind kind;
         QString title, text;
     };
-    void show(QWidget *, Kind kind, const QString &title, const QString &text) override
-    {
-        boxes.push_back({kind, title, text});
-    }
+    void show(QWidget *, Kind kind, const QString &title, const QString &text) override { boxes.push_back({kind, title, text}); }
     std::vector<Box> take() { return std::exchange(boxes, {}); }
-
     std::vector<Box> boxes;
 };
 
-// What a window system sends for a double-click.
+// A row of the window's state table.
+struct WindowState
+{
+    bool convert = false, preview = false, inverse = false, normal = true, picture = false;
+    QString height, width, color, status, outFile, progress = "0", flag, outputPath;
+    bool operator==(const WindowState &) const = default;
+    friend void PrintTo(const WindowState &s, std::ostream *out)
+    {
+        *out << QStringList{QString("buttons %1%2 options %3%4 picture %5").arg(s.convert).arg(s.preview).arg(s.inverse).arg(s.normal).arg(s.picture),
+                            s.height, s.width, s.color, s.status, s.outFile, s.progress, s.flag, s.outputPath}
+                    .join(" | ").toStdString();
+    }
+};
+inline const WindowState StartUp{}, AfterReset{.flag = "F"};
+inline WindowState Admitted(const QString &listing)
+{
+    return {true, false, true, true, true, "64", "240", "1 Bits  (2 Colors)", "", "", "0", "F", listing};
+}
+inline WindowState Converted(const QString &listing, bool normal = true)
+{
+    return {true, true, true, normal, true, "64", "240", "1 Bits  (2 Colors)", "Successed", listing, "100", "S", listing};
+}
+
 inline void DoubleClick(QWidget *widget, QPoint at)
 {
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
@@ -45,41 +70,92 @@ inline void DoubleClick(QWidget *widget, QPoint at)
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
-// Runs open (which shows a modal window and returns when it is closed); once
-// the modal window is up, runs action on it and closes it. Returns whether
-// action ran.
-template <typename Window>
-bool WhileModal(const std::function<void()> &open, const std::function<void(Window &)> &action)
+// Presses Show; the dots drawn.
+inline QImage Show(Form2 &form2)
 {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
-        if (window == nullptr)
-            return;
-        action(*window);
-        window->close();
-        ran = true;
-    });
-    open();
-    return ran;
+    form2.findChild<QPushButton *>("ShowButton")->click();
+    return form2.lcdImage();
 }
 
-// The state that the preview reads after a 240 x 64 bitmap was converted
-// into the listing at path.
-inline void SetConverted(SharedState &state, const QString &listing)
+// How many pixels of the image are of colour.
+inline int Count(const QImage &image, QRgb colour)
 {
-    state.headers.biWidth = LcdWidth;
-    state.headers.biHeight = LcdHeight;
-    state.headers.biBitCount = LcdBitCount;
-    state.outputPath = listing;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
 }
 
-// Whether nothing at all is drawn in the preview's picture.
-inline bool LcdBlank(const QImage &lcd)
+class WindowTest : public ::testing::Test
 {
-    for (int y = 0; y < lcd.height(); ++y)
-        for (int x = 0; x < lcd.width(); ++x)
-            if (qAlpha(lcd.pixel(x, y)) != 0)
-                return false;
-    return true;
-}
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(temp.isValid());
+        form.Init_Form();
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    template <typename Widget = QWidget>
+    Widget *control(const char *name)
+    {
+        auto *widget = form.findChild<Widget *>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    FileList *file1() { return control<FileList>("File1"); }
+    QString text(const char *label) { return control<QLabel>(label)->text(); }
+    void click(const char *button) { QTest::mouseClick(control<QAbstractButton>(button), Qt::LeftButton); }
+    WindowState state()
+    {
+        return {control("ConvertButton")->isEnabled(), control("PreviewButton")->isEnabled(),
+                control("InverseOption")->isEnabled(), control<QRadioButton>("NormalOption")->isChecked(),
+                !control<QLabel>("PreviewPic")->pixmap().isNull(), text("HeightValue"), text("WidthValue"),
+                text("ColorValue"), text("StatusValue"), text("OutFileValue"), text("ProgressPer"),
+                form.resultFlag(), shared.outputPath};
+    }
+
+    QString path(const QString &relative = {}) const { return QDir::cleanPath(temp.filePath(relative)); }
+    QString listingFor(const QString &folder, const QString &base) const
+    {
+        return QDir::toNativeSeparators(QDir(path(folder)).filePath("lcd_" + base + ".txt"));
+    }
+    void openFolder(const QString &relative = {})
+    {
+        QString reason;
+        ASSERT_TRUE(control<DirList>("Dir1")->setPath(path(relative), reason)) << reason.toStdString();
+    }
+    // Double-clicks name in File1, or selects it and presses Enter.
+    void choose(const QString &name, bool byEnter = false)
+    {
+        const QList<QListWidgetItem *> items = file1()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << name.toStdString();
+        file1()->scrollToItem(items.first());
+        const QPoint at = file1()->visualItemRect(items.first()).center();
+        if (!byEnter)
+            return DoubleClick(file1()->viewport(), at);
+        QTest::mouseClick(file1()->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(file1(), Qt::Key_Return);
+    }
+    // Presses Preview; once the modal preview is up, runs action on it and closes it.
+    void preview(const std::function<void(Form2 &)> &action)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            if (auto *form2 = qobject_cast<Form2 *>(QApplication::activeModalWidget())) {
+                action(*form2);
+                form2->close();
+                ran = true;
+            }
+        });
+        click("PreviewButton");
+        EXPECT_TRUE(ran) << "the preview did not open";
+    }
+
+    QTemporaryDir temp;
+    SharedState shared;
+    RecordingMessages messages;
+    Form1 form{shared, messages};
+};
