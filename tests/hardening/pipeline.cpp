@@ -9,7 +9,6 @@
 #include <QProcess>
 
 #include <array>
-#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -58,14 +57,10 @@ PathOutcome ConvertInProcess(const QString &bitmapPath, const QString &listingPa
         outcome.message = bounds ? picture.error : QStringLiteral("scan bounds out of range");
         return outcome;
     }
-    const ImagePixelSource source(picture.image);
-    const ConversionResult converted = ConvertPicture(source, headers, *bounds, palette, sense, listingPath);
-    if (!converted.ok()) {
-        outcome.message = converted.error.isEmpty() ? QStringLiteral("not converted") : converted.error;
-        return outcome;
-    }
-    outcome.ending = Ending::Converted;
-    outcome.listing = ReadFileOrEmpty(listingPath);
+    const ConversionResult converted = ConvertPicture(ImagePixelSource(picture.image), headers, *bounds, palette, sense, listingPath);
+    outcome.message = converted.ok() || !converted.error.isEmpty() ? converted.error : QStringLiteral("not converted");
+    outcome.ending = converted.ok() ? Ending::Converted : Ending::Failed;
+    outcome.listing = converted.ok() ? ReadFileOrEmpty(listingPath) : QByteArray();
     return outcome;
 }
 
@@ -113,16 +108,6 @@ std::vector<std::string> BmpsuiteFiles()
     return files;
 }
 
-std::string BmpsuiteRowName(const ::testing::TestParamInfo<std::string> &info)
-{
-    std::string name = info.param;
-    for (char &c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    }
-    return name;
-}
-
 QByteArray BandedBmp(int infoSize, int clrUsed)
 {
     BmpLayout layout;
@@ -138,11 +123,6 @@ QByteArray BandedListing(Sense sense)
     for (const Band &band : Bands)
         listing += (RepeatedLine(sense == Sense::Normal ? band.normal : band.inverse) + "\r\n").repeated(LinesPerBand);
     return listing;
-}
-
-QByteArray AllLitListing()
-{
-    return (RepeatedLine("FFH") + "\r\n").repeated(240);
 }
 
 QByteArray WithField(QByteArray bytes, int offset, int size, std::int64_t value)

@@ -3,9 +3,7 @@
 #include "encoder.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QStringList>
-#include <QtGlobal>
 
 #include <cstdint>
 #include <functional>
@@ -51,10 +49,9 @@ ConverterRun RunConverter(const QStringList &arguments, const std::function<void
 QStringList EntriesIn(const QString &folder);
 
 // The bmpsuite corpus: "g/pal1.bmp" and the like from its good, questionable
-// and bad folders; the full path of one; a test row name ("g_pal1_bmp").
+// and bad folders; the full path of one.
 std::vector<std::string> BmpsuiteFiles();
 QString BmpsuitePath(const std::string &relative);
-std::string BmpsuiteRowName(const ::testing::TestParamInfo<std::string> &info);
 
 // A 240 x 64 picture in sixteen bands, each one pattern of eight pixels
 // repeated, so wrong dots or rows started a few bytes off change the listing
@@ -62,8 +59,6 @@ std::string BmpsuiteRowName(const ::testing::TestParamInfo<std::string> &info);
 // its listings.
 QByteArray BandedBmp(int infoSize = 40, int clrUsed = 0);
 QByteArray BandedListing(Sense sense);
-// 240 lines of FFH fields: every dot lit.
-QByteArray AllLitListing();
 
 // bytes with a little-endian field of size 2 or 4 at offset set to value.
 QByteArray WithField(QByteArray bytes, int offset, int size, std::int64_t value);

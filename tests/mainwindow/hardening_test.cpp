@@ -1,27 +1,19 @@
-// Bad bitmaps chosen in File1 right after a good one: every file of the
-// bmpsuite corpus and a set of broken 240 x 64 headers. Each ends as expected:
-// converted to the right listing, refused with the size box, or reported in a
-// box naming the file; the last two in the Reset state with nothing written.
-// The good listing survives them all, and the window goes on converting.
+// Bad bitmaps chosen in File1 right after a good one: every bmpsuite file and
+// a few broken 240 x 64 headers, one for each way out of the selection (the
+// bulk runs in GeneratedHeaders). Each is converted to the right listing,
+// refused with the size box, or reported in a box naming the file; the last
+// two in the Reset state with nothing written. The good listing survives them
+// all, and the window goes on converting.
 #include "pipeline.h"
 #include "windowtesting.h"
 
-#include <limits>
+#include <optional>
 
 namespace {
-
-constexpr std::int64_t Int32Min = std::numeric_limits<std::int32_t>::min();
-constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
 
 class WindowOverBadInput : public WindowTest
 {
 protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        WriteFileOrFail(path("good.bmp"), BandedBmp());
-    }
-
     // Chooses base.bmp after the good bitmap, by double-click or Enter in turn.
     Ending chooseAfterGood(const QString &base)
     {
@@ -49,75 +41,47 @@ protected:
         return Ending::Failed;
     }
 
-    void expectGoodListingSurvivedAndStillConverts()
-    {
-        EXPECT_EQ(ReadFileOrEmpty(listingFor("", "good")), BandedListing(Sense::Normal));
-        choose("good.bmp");
-        click("InverseOption");
-        click("ConvertButton");
-        EXPECT_EQ(ReadFileOrEmpty(listingFor("", "good")), BandedListing(Sense::Inverse));
-        EXPECT_TRUE(form.isVisible());
-    }
-
     QuietDecoderWarnings m_quiet;
     int m_chosen = 0;
 };
 
-TEST_F(WindowOverBadInput, EveryBmpsuiteFileIsRefusedOrFailsCleanly)
+TEST_F(WindowOverBadInput, BadBitmapsEndAsExpectedAndTheWindowGoesOn)
 {
-    QStringList bases;
+    std::vector<std::pair<QString, std::optional<Ending>>> chosen; // none: refused or failed
     for (const std::string &relative : BmpsuiteFiles()) {
         // One folder for all: "g/pal1.bmp" is copied as g-pal1.bmp.
-        bases << QString::fromStdString(relative).replace('/', '-').chopped(4);
-        ASSERT_TRUE(QFile::copy(BmpsuitePath(relative), path(bases.back() + ".bmp")));
+        chosen.emplace_back(QString::fromStdString(relative).replace('/', '-').chopped(4), std::nullopt);
+        ASSERT_TRUE(QFile::copy(BmpsuitePath(relative), path(chosen.back().first + ".bmp")));
     }
-    ASSERT_EQ(bases.size(), 60) << "the bmpsuite corpus is missing or incomplete";
-    openFolder();
-    choose("good.bmp");
-    click("ConvertButton");
-    for (const QString &base : bases)
-        EXPECT_NE(chooseAfterGood(base), Ending::Converted) << base.toStdString();
-    expectGoodListingSurvivedAndStillConverts();
-}
-
-TEST_F(WindowOverBadInput, BrokenHeadersEndAsExpected)
-{
-    // Around the banded picture: cuts, palettes that are not all there,
-    // offsets that point anywhere and odd values of the header fields.
+    ASSERT_EQ(chosen.size(), 60u) << "the bmpsuite corpus is missing or incomplete";
     const QByteArray good = BandedBmp();
-    const std::int64_t size = good.size();
-    std::vector<std::tuple<QString, QByteArray, Ending>> cases = {
+    const std::tuple<QString, QByteArray, Ending> broken[] = {
         {"info108", BandedBmp(108), Ending::Converted},
-        {"clrused3-palette3", BandedBmp(40, 3), Ending::Converted},
-        {"palette-past-end", WithField(good, 14, 4, 40 + size), Ending::Failed},
+        {"cut-14", good.left(14), Ending::Refused},          // headers cut short
+        {"bitcount=8", WithField(good, 28, 2, 8), Ending::Refused},
+        {"compression=1", WithField(good, 30, 4, 1), Ending::Failed},
+        {"clrused=1", WithField(good, 46, 4, 1), Ending::Failed}, // palette not all there
+        {"offbits=-1", WithField(good, 10, 4, -1), Ending::Failed},
+        {"cut-data", good.chopped(1), Ending::Failed},        // pixel data cut short
     };
-    auto fields = [&](const char *name, int offset, int width, std::vector<std::int64_t> values, Ending expected) {
-        for (std::int64_t v : values)
-            cases.emplace_back(QString("%1=%2").arg(name).arg(v), WithField(good, offset, width, v), expected);
-    };
-    fields("sizeimage", 34, 4, {0}, Ending::Converted);
-    fields("bfsize", 2, 4, {0}, Ending::Converted);
-    fields("clrused", 46, 4, {2}, Ending::Converted);
-    fields("clrused", 46, 4, {1, 3, 256, Int32Max, -1}, Ending::Failed);
-    fields("offbits", 10, 4, {0, 14, 54, 61, 63, size, Int32Max, -1, Int32Min}, Ending::Failed);
-    fields("bisize", 14, 4, {0, 12, 39, 41, 64, Int32Max}, Ending::Failed);
-    fields("planes", 26, 2, {0, 30000}, Ending::Failed);
-    fields("compression", 30, 4, {1, 2, 3, 4, 5, 6}, Ending::Failed);
-    fields("bftype", 0, 2, {0}, Ending::Failed);
-    fields("bitcount", 28, 2, {0, 2, 4, 8, 16, 24, 32, 30000}, Ending::Refused);
-    fields("width", 18, 4, {Int32Min, -240, Int32Max}, Ending::Refused);
-    fields("height", 22, 4, {Int32Min, -64, Int32Max}, Ending::Refused);
-    for (int cut : {0, 2, 14, 18, 29, 54, 58, 62, 92, int(size) - 30, int(size) - 1})
-        cases.emplace_back(QString("cut-%1").arg(cut), good.left(cut), cut <= 18 ? Ending::Refused : Ending::Failed);
-
-    for (const auto &[base, bytes, expected] : cases)
+    for (const auto &[base, bytes, expected] : broken) {
         WriteFileOrFail(path(base + ".bmp"), bytes);
+        chosen.emplace_back(base, expected);
+    }
+    WriteFileOrFail(path("good.bmp"), good);
     openFolder();
     choose("good.bmp");
     click("ConvertButton");
-    for (const auto &[base, bytes, expected] : cases)
-        EXPECT_EQ(chooseAfterGood(base), expected) << base.toStdString();
-    expectGoodListingSurvivedAndStillConverts();
+    for (const auto &[base, expected] : chosen) {
+        const Ending ending = chooseAfterGood(base);
+        EXPECT_TRUE(expected ? ending == *expected : ending != Ending::Converted) << base.toStdString();
+    }
+    EXPECT_EQ(ReadFileOrEmpty(listingFor("", "good")), BandedListing(Sense::Normal));
+    choose("good.bmp");
+    click("InverseOption");
+    click("ConvertButton");
+    EXPECT_EQ(ReadFileOrEmpty(listingFor("", "good")), BandedListing(Sense::Inverse));
+    EXPECT_TRUE(form.isVisible());
 }
 
 } // namespace
