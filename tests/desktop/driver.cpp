@@ -28,35 +28,11 @@
 #include <functional>
 #include <vector>
 
-namespace {
-
 void Say(const QString &text)
 {
     std::printf("%s\n", qPrintable(text));
     std::fflush(stdout);
 }
-
-// 240 x 64 of a picture box as the screen shows it.
-QImage Grab(QLabel *box)
-{
-    const QPoint at = box->mapToGlobal(box->contentsRect().topLeft());
-    return box->screen()->grabWindow(0, at.x(), at.y(), 240, 64).toImage();
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-struct Step
-{
-    QString what;
-    std::function<void()> act;  // one user action
-    std::function<bool()> done; // true once the windows show its effect
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -84,11 +60,12 @@ int main(int argc, char *argv[])
         QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(global.x()), QString::number(global.y()),
                                       "click", "--repeat", QString::number(clicks), "--delay", "80", "1"});
     };
-    auto clickOn = [&](QWidget *widget) { clickAt(widget, widget->rect().center()); };
-    auto control = [&](const char *name) { return form1.findChild<QWidget *>(name); };
+    auto press = [&](QWidget *window, const char *name) {
+        QWidget *button = window->findChild<QWidget *>(name);
+        clickAt(button, button->rect().center());
+    };
     auto label = [&](const char *name) { return form1.findChild<QLabel *>(name)->text(); };
     auto *file1 = form1.findChild<FileList *>("File1");
-    auto *previewPic = form1.findChild<QLabel *>("PreviewPic");
     auto form2 = [] { return qobject_cast<Form2 *>(QApplication::activeModalWidget()); };
     auto box = [] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); };
     auto exposed = [](QWidget *w) { return w && w->windowHandle() && w->windowHandle()->isExposed(); };
@@ -96,8 +73,10 @@ int main(int argc, char *argv[])
         for (QListWidgetItem *item : file1->findItems(name, Qt::MatchExactly))
             clickAt(file1->viewport(), file1->visualItemRect(item).center(), 2);
     };
-    auto isReset = [&] {
-        return !QApplication::activeModalWidget() && !control("ConvertButton")->isEnabled() && previewPic->pixmap().isNull();
+    auto isReset = [&] { return !QApplication::activeModalWidget() && label("HeightValue").isEmpty() && !form1.findChild<QWidget *>("ConvertButton")->isEnabled(); };
+    auto listingRead = [&] {
+        QFile file(listing);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
 
     bool failed = false;
@@ -115,10 +94,11 @@ int main(int argc, char *argv[])
         Say("saved " + path);
     };
 
+    // Each step: what it is, one user action, and true once the windows show its effect.
+    struct Step { QString what; std::function<void()> act; std::function<bool()> done; };
     QByteArray normal;
-    QImage picture, lcd;
     const std::vector<Step> steps = {
-        {"the main window is on the screen", {}, [&] { return exposed(&form1); }},
+        {"the main window is on the screen", [] {}, [&] { return exposed(&form1); }},
         {"open bitmaps in Dir1",
          [&] {
              auto *dir1 = form1.findChild<DirList *>("Dir1");
@@ -129,47 +109,34 @@ int main(int argc, char *argv[])
          },
          [&] { return QDir(file1->path()) == work && file1->count() == 2; }},
         {"admit dotpress-logo.bmp", [&] { chooseFile("dotpress-logo.bmp"); }, [&] { return label("HeightValue") == "64"; }},
-        {"Convert in Normal", [&] { clickOn(control("ConvertButton")); },
-         [&] { return label("StatusValue") == "Successed" && !(normal = ReadAll(listing)).isEmpty(); }},
-        {"choose Inverse", [&] { clickOn(control("InverseOption")); },
-         [&] { return form1.findChild<QRadioButton *>("InverseOption")->isChecked(); }},
-        {"Convert in Inverse", [&] { clickOn(control("ConvertButton")); },
-         [&] { return label("StatusValue") == "Successed" && ReadAll(listing) != normal; }},
-        {"photograph the main window and press Preview",
+        {"Convert in Normal", [&] { press(&form1, "ConvertButton"); },
+         [&] { return label("StatusValue") == "Successed" && !(normal = listingRead()).isEmpty(); }},
+        {"choose Inverse and Convert",
          [&] {
-             save(&form1, "desktop-main-window.png");
-             picture = Grab(previewPic);
-             clickOn(control("PreviewButton"));
+             press(&form1, "InverseOption");
+             press(&form1, "ConvertButton");
          },
+         [&] { return form1.findChild<QRadioButton *>("InverseOption")->isChecked() && listingRead() != normal; }},
+        {"photograph the main window and press Preview", [&] { save(&form1, "desktop-main-window.png"); press(&form1, "PreviewButton"); },
          [&] { return exposed(form2()); }},
-        {"Show", [&] { clickOn(form2()->findChild<QWidget *>("ShowButton")); },
-         [&] {
-             auto *lcdPic = form2() ? form2()->findChild<QLabel *>("LcdPic") : nullptr;
-             return lcdPic && !lcdPic->pixmap().isNull()
-                    && ((lcd = Grab(lcdPic)).pixel(0, 0) == qRgb(0, 0, 0) || lcd.pixel(0, 0) == qRgb(0, 128, 0));
-         }},
+        {"Show", [&] { press(form2(), "ShowButton"); },
+         [&] { return form2() && !form2()->findChild<QLabel *>("LcdPic")->pixmap().isNull(); }},
         {"photograph the preview and close it with Escape",
          [&] {
              save(form2(), "desktop-lcd-preview.png");
-             // Inverse: a dot is black where the picture shows palette entry 1 (white).
-             int wrong = 0;
-             for (int y = 0; y < 64; ++y)
-                 for (int x = 0; x < 240; ++x)
-                     wrong += lcd.pixel(x, y) != (qGray(picture.pixel(x, y)) >= 128 ? qRgb(0, 0, 0) : qRgb(0, 128, 0));
-             check(wrong == 0, QString("%1 dots on the screen differ from the picture").arg(wrong));
              QProcess::execute("xdotool", {"key", "Escape"});
          },
          [&] { return QApplication::activeModalWidget() == nullptr; }},
-        {"Reset", [&] { clickOn(control("ResetButton")); }, isReset},
+        {"Reset", [&] { press(&form1, "ResetButton"); }, isReset},
         {"choose refused.bmp", [&] { chooseFile("refused.bmp"); }, [&] { return exposed(box()); }},
         {"photograph the size box and press OK",
          [&] {
              check(box()->windowTitle() == "Picture Size Error", "the box is not the size box");
              save(box(), "desktop-refusal.png");
-             clickOn(box()->button(QMessageBox::Ok));
+             clickAt(box()->button(QMessageBox::Ok), box()->button(QMessageBox::Ok)->rect().center());
          },
          isReset},
-        {"Exit", [&] { clickOn(control("ExitButton")); }, [&] { return !form1.isVisible(); }},
+        {"Exit", [&] { press(&form1, "ExitButton"); }, [&] { return !form1.isVisible(); }},
     };
 
     // The steps run from a timer, which fires inside the modal loops too.
@@ -178,13 +145,13 @@ int main(int argc, char *argv[])
     QElapsedTimer waiting;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (failed || next == steps.size()) {
-        } else if (!acted) {
+        if (failed || next == steps.size())
+            return;
+        if (!acted) {
             Say(QString("step %1: %2").arg(next + 1).arg(steps[next].what));
             acted = true;
             waiting.start();
-            if (steps[next].act)
-                steps[next].act();
+            steps[next].act();
         } else if (steps[next].done()) {
             ++next;
             acted = false;

@@ -5,24 +5,9 @@
 
 #include <QCoreApplication>
 
-#include <set>
-
 namespace {
 
 using MainWindow = WindowTest;
-
-// Row 0, columns 0 to 63, of the worked example of the listing format: these
-// pixels take palette entry 0 (black), every other pixel entry 1 (white).
-int WorkedExample(int x, int y)
-{
-    static const std::set<int> black{0, 8, 9, 10, 11, 12, 13, 14, 15, 23, 24, 25, 26, 27, 36, 37, 38, 39, 48, 50, 62, 63};
-    return y == 0 && black.count(x) ? 0 : 1;
-}
-
-QByteArray Listing(const QByteArray &firstLine, const char *otherField)
-{
-    return firstLine + "\r\n" + QByteArray(RepeatedLine(otherField) + "\r\n").repeated(239);
-}
 
 // Records the text of a label each time it is painted.
 struct PaintRecorder : QObject
@@ -38,68 +23,56 @@ struct PaintRecorder : QObject
     QStringList painted;
 };
 
-void ExpectOneWarningNaming(RecordingMessages &messages, const QString &path)
+void ExpectOneBox(RecordingMessages &messages, Messages::Kind kind, const QString &naming)
 {
     const auto boxes = messages.take();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].kind, Messages::Kind::Warning);
-    EXPECT_TRUE(boxes[0].text.contains(QDir::toNativeSeparators(path))) << boxes[0].text.toStdString();
+    EXPECT_EQ(boxes[0].kind, kind);
+    EXPECT_TRUE(boxes[0].text.contains(QDir::toNativeSeparators(naming))) << boxes[0].text.toStdString();
 }
 
-TEST_F(MainWindow, StartsInTheDesignStateInTheProgramsFolder)
+TEST_F(MainWindow, StartsInTheProgramsFolderAndBrowsesStayingOnTheLastGoodFolderOrDrive)
 {
     EXPECT_EQ(state(), StartUp);
-    EXPECT_TRUE(messages.boxes.empty());
     EXPECT_EQ(form.windowTitle(), "Dotpress-0.1");
-    EXPECT_EQ(form.size(), QSize(466, 545));
     const QString programFolder = QDir::cleanPath(QCoreApplication::applicationDirPath());
     EXPECT_EQ(file1()->path(), programFolder);
     EXPECT_EQ(control<DriveList>("Drive1")->drive(), DriveList::driveOf(programFolder));
     EXPECT_EQ(file1()->findItems("dotpress-logo.bmp", Qt::MatchExactly).size(), 1);
-    EXPECT_EQ(control("PreviewPic")->geometry(), QRect(86, 76, 245, 69));
-}
 
-TEST_F(MainWindow, ListsBrowseAndStayOnTheLastGoodFolderOrDrive)
-{
     for (const char *folder : {"inner", "e.bmp", "vanishing"})
         QDir(path()).mkpath(folder);
     for (const char *name : {"b.bmp", "A.BMP", "c.Bmp", "notes.txt", "inner/low.bmp"})
         WriteFileOrFail(path(name), MakeBmp({}));
     openFolder();
-    auto files = [&] {
-        QStringList names;
-        for (int i = 0; i < file1()->count(); ++i)
-            names << file1()->item(i)->text();
-        return names;
-    };
-    EXPECT_EQ(files(), QStringList({"A.BMP", "b.bmp", "c.Bmp"}));
+    const QStringList bitmaps{"A.BMP", "b.bmp", "c.Bmp"};
+    EXPECT_EQ(files(), bitmaps);
     // A click or an arrow key only selects.
     QTest::mouseClick(file1()->viewport(), Qt::LeftButton, {}, file1()->visualItemRect(file1()->item(1)).center());
     QTest::keyClick(file1(), Qt::Key_Down);
     EXPECT_EQ(file1()->fileName(), "c.Bmp");
-
     auto *dir1 = control<DirList>("Dir1");
-    const auto inner = dir1->findItems("inner", Qt::MatchExactly | Qt::MatchRecursive);
-    ASSERT_EQ(inner.size(), 1);
-    DoubleClick(dir1->viewport(), dir1->visualItemRect(inner.first()).center());
+    auto openInDir1 = [&](const char *name) {
+        const auto items = dir1->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(items.size(), 1);
+        DoubleClick(dir1->viewport(), dir1->visualItemRect(items.first()).center());
+    };
+    openInDir1("inner");
     EXPECT_EQ(files(), QStringList{"low.bmp"});
     dir1->setCurrentItem(dir1->currentItem()->parent());
     QTest::keyClick(dir1, Qt::Key_Return);
     EXPECT_EQ(file1()->path(), path());
 
     // A folder or a drive that cannot be opened leaves the lists where they were.
-    const auto vanishing = dir1->findItems("vanishing", Qt::MatchExactly | Qt::MatchRecursive);
-    ASSERT_EQ(vanishing.size(), 1);
     ASSERT_TRUE(QDir(path()).rmdir("vanishing"));
-    DoubleClick(dir1->viewport(), dir1->visualItemRect(vanishing.first()).center());
-    ExpectOneWarningNaming(messages, path("vanishing"));
+    openInDir1("vanishing");
+    ExpectOneBox(messages, Messages::Kind::Warning, path("vanishing"));
     auto *drive1 = control<DriveList>("Drive1");
     const QString goodDrive = drive1->drive();
     drive1->setDrive(path("no-such-volume"));
-    ExpectOneWarningNaming(messages, path("no-such-volume"));
+    ExpectOneBox(messages, Messages::Kind::Warning, path("no-such-volume"));
     EXPECT_EQ(drive1->drive(), goodDrive);
-    EXPECT_EQ(dir1->path(), path());
-    EXPECT_EQ(files(), QStringList({"A.BMP", "b.bmp", "c.Bmp"}));
+    EXPECT_EQ(files(), bitmaps);
     EXPECT_EQ(state(), StartUp);
 }
 
@@ -108,10 +81,10 @@ TEST_F(MainWindow, AdmitsOnDoubleClickOrEnterAndRefusesWithTheSizeBox)
     QByteArray topDown = MakeBmp({});
     PokeLe(topDown, 22, 4, -64);
     WriteFileOrFail(path("topdown.bmp"), topDown);
-    WriteFileOrFail(path("good.bmp"), MakeBmp({}));
-    WriteFileOrFail(path("Other.BMP"), MakeBmp({}));
     WriteFileOrFail(path("4bit.bmp"), MakeBmp({.bitCount = 4}));
     WriteFileOrFail(path("turned.bmp"), MakeBmp({.width = 64, .height = 240}));
+    for (const char *name : {"good.bmp", "Other.BMP"})
+        WriteFileOrFail(path(name), MakeBmp({}));
     openFolder();
 
     choose("good.bmp");
@@ -139,7 +112,7 @@ TEST_F(MainWindow, AdmitsOnDoubleClickOrEnterAndRefusesWithTheSizeBox)
 
 TEST_F(MainWindow, ConvertsInBothSensesPaintingEachPercentage)
 {
-    WriteFileOrFail(path("example.bmp"), MakeBmp({.index = WorkedExample}));
+    WriteFileOrFail(path("example.bmp"), MakeBmp({.index = [](int x, int y) { return y == 0 && WorkedExampleOn(x) ? 0 : 1; }}));
     openFolder();
     choose("example.bmp");
     QCoreApplication::processEvents();
@@ -147,7 +120,7 @@ TEST_F(MainWindow, ConvertsInBothSensesPaintingEachPercentage)
     for (int percent = 0; percent <= 100; ++percent)
         percentages << QString::number(percent);
 
-    const char *senses[][3] = {{"NormalOption", "        DB 01H,FFH,80H,0FH,F0H,00H,05H,C0H;", "00H"},
+    const char *senses[][3] = {{"NormalOption", WorkedExampleLine, "00H"},
                                {"InverseOption", "        DB FEH,00H,7FH,F0H,0FH,FFH,FAH,3FH;", "FFH"}};
     for (const auto &[option, firstLine, otherField] : senses) {
         SCOPED_TRACE(option);
@@ -157,7 +130,7 @@ TEST_F(MainWindow, ConvertsInBothSensesPaintingEachPercentage)
         // The run holds the event loop: each step is painted there and then.
         EXPECT_EQ(recorder.painted, percentages);
         EXPECT_EQ(state(), Converted(listingFor("", "example"), option[0] == 'N'));
-        EXPECT_EQ(ReadFileOrEmpty(listingFor("", "example")), Listing(firstLine, otherField));
+        EXPECT_EQ(ReadFileOrEmpty(listingFor("", "example")), UniformListing(otherField, {{0, firstLine}}));
     }
     EXPECT_TRUE(messages.boxes.empty());
 }
@@ -172,7 +145,7 @@ TEST_F(MainWindow, FailuresAreReportedAndTheWindowCarriesOn)
     for (const char *bad : {"gone.bmp", "cut.bmp"}) {
         choose("logo.bmp");
         choose(bad);
-        ExpectOneWarningNaming(messages, path(bad));
+        ExpectOneBox(messages, Messages::Kind::Warning, path(bad));
         EXPECT_EQ(state(), AfterReset) << bad;
     }
 
@@ -185,15 +158,16 @@ TEST_F(MainWindow, FailuresAreReportedAndTheWindowCarriesOn)
     failed.status = "Failed";
     failed.progress = state().progress; // as far as the run got
     EXPECT_EQ(state(), failed);
-    ExpectOneWarningNaming(messages, listing);
+    ExpectOneBox(messages, Messages::Kind::Warning, listing);
     ASSERT_TRUE(QDir().rmdir(listing));
     click("ConvertButton");
     EXPECT_EQ(state(), Converted(listing));
-    EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(MainWindow, ListingGoesBesideTheAdmittedBitmapWhateverTheListsShow)
+TEST_F(MainWindow, ListingGoesBesideTheAdmittedBitmapWhateverTheListsShowUntilReset)
 {
+    click("ResetButton");
+    EXPECT_EQ(state(), AfterReset);
     for (const char *folder : {"a", "b", "empty"})
         QDir(path()).mkpath(folder);
     WriteFileOrFail(path("a/first.bmp"), MakeBmp({}));
@@ -206,29 +180,20 @@ TEST_F(MainWindow, ListingGoesBesideTheAdmittedBitmapWhateverTheListsShow)
     openFolder("b");
     QTest::mouseClick(file1()->viewport(), Qt::LeftButton, {}, file1()->visualItemRect(file1()->item(0)).center());
     EXPECT_EQ(state(), Admitted(listing));
+    click("InverseOption");
     click("ConvertButton");
-    EXPECT_EQ(state(), Converted(listing));
-    EXPECT_EQ(ReadFileOrEmpty(listing), Listing(RepeatedLine("00H"), "00H"));
+    EXPECT_EQ(state(), Converted(listing, false));
+    EXPECT_EQ(ReadFileOrEmpty(listing), UniformListing("FFH"));
     EXPECT_FALSE(QFile::exists(path("b/lcd_second.txt")));
     // Nor does a folder with nothing selected give a listing called "lcd_".
     openFolder("empty");
     click("ConvertButton");
-    EXPECT_EQ(state(), Converted(listing));
+    EXPECT_EQ(state(), Converted(listing, false));
     EXPECT_EQ(QDir(path("empty")).entryList(QDir::Files), QStringList());
-}
 
-TEST_F(MainWindow, ResetClearsAllButTheListsAndExitClosesTheWindow)
-{
     click("ResetButton");
     EXPECT_EQ(state(), AfterReset);
-    WriteFileOrFail(path("logo.bmp"), MakeBmp({}));
-    openFolder();
-    choose("logo.bmp");
-    click("InverseOption");
-    click("ConvertButton");
-    click("ResetButton");
-    EXPECT_EQ(state(), AfterReset);
-    EXPECT_EQ(file1()->fileName(), "logo.bmp");
+    EXPECT_EQ(file1()->path(), path("empty"));
     click("ExitButton");
     EXPECT_FALSE(form.isVisible());
 }

@@ -18,6 +18,15 @@ long PeakResidentKiB()
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
+// How many pixels of the image are of colour.
+int Count(const QImage &image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
 #if defined(__SANITIZE_ADDRESS__)
 constexpr long MemoryAllowanceKiB = std::numeric_limits<long>::max();
 #else
@@ -86,6 +95,7 @@ TEST_P(PreviewFaults, DrawnAsFarAsItGoesOrReported)
     const auto boxes = messages.take();
     ASSERT_EQ(boxes.size(), *GetParam().box ? 1u : 0u);
     if (!boxes.empty()) {
+        EXPECT_EQ(boxes[0].title, "LCD Preview");
         EXPECT_TRUE(boxes[0].text.contains(GetParam().box)) << boxes[0].text.toStdString();
         EXPECT_TRUE(boxes[0].text.contains(QDir::toNativeSeparators(listing)));
     }

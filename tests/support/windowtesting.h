@@ -77,16 +77,6 @@ inline QImage Show(Form2 &form2)
     return form2.lcdImage();
 }
 
-// How many pixels of the image are of colour.
-inline int Count(const QImage &image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
-}
-
 class WindowTest : public ::testing::Test
 {
 protected:
@@ -106,6 +96,13 @@ protected:
         return widget;
     }
     FileList *file1() { return control<FileList>("File1"); }
+    QStringList files()
+    {
+        QStringList names;
+        for (int i = 0; i < file1()->count(); ++i)
+            names << file1()->item(i)->text();
+        return names;
+    }
     QString text(const char *label) { return control<QLabel>(label)->text(); }
     void click(const char *button) { QTest::mouseClick(control<QAbstractButton>(button), Qt::LeftButton); }
     WindowState state()
