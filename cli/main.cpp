@@ -3,9 +3,9 @@
 // listing, byte for byte the one the window writes.
 
 #include "bitmapheaders.h"
+#include "decodedpicture.h"
 #include "encoder.h"
 #include "outputpath.h"
-#include "picture.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -49,11 +49,10 @@ Status convertOne(Output &io, const QString &bitmap, Sense sense, const QString 
         io.err << nativePath(bitmap) << ": " << RefusalText() << Qt::endl;
         return Refused;
     }
-    const LoadedPicture picture = LoadPicture(bitmap, headers);
-    if (!picture.ok())
-        return fail(io, bitmap, picture.error);
+    const DecodedPicture source = DecodeBitmapFile(bitmap, headers, palette);
+    if (!source.ok())
+        return fail(io, bitmap, source.error);
 
-    const ImagePixelSource source(picture.image);
     const std::optional<ScanBounds> bounds = SetScanBounds(headers);
     if (!bounds)
         return fail(io, bitmap, QStringLiteral("picture too large"));
@@ -83,12 +82,7 @@ Status convertOne(Output &io, const QString &bitmap, Sense sense, const QString 
 
 int main(int argc, char *argv[])
 {
-    // The BMP reader is built into QtGui and needs no display, so a core
-    // application starts fastest. Nor does it need a plugin: with no plugin
-    // folders the image reader neither scans them nor loads the JPEG, GIF and
-    // ICO plugins it finds there, about a millisecond of every run.
     QCoreApplication app(argc, argv);
-    QCoreApplication::setLibraryPaths({});
     QCoreApplication::setApplicationName(QStringLiteral("dotpress-convert"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 

@@ -25,9 +25,6 @@ class PixelSource
 public:
     virtual ~PixelSource() = default;
     virtual RgbColour pixelColour(int x, int y) const = 0;
-    // Colours of count pixels of row y from column x on. The default asks
-    // pixelColour for each; a source over a whole picture can do better.
-    virtual void rowColours(int x, int y, int count, RgbColour *out) const;
 };
 
 // First and last column, first and last row of the scan, inclusive.
@@ -53,10 +50,15 @@ RgbColour OnColour(const PaletteColours &palette, Sense sense);
 // pixels is done) and, by the caller that closed the listing, with 100.
 using ProgressFn = std::function<void(int percent)>;
 
-// Encodes the pixels inside bounds, eight to a byte, least significant bit
-// first, pixels of exactly onColour as 1 bits, into DB lines appended to out.
-// Reports the percentage through progress (may be empty). Pixels left over
-// after the last whole byte or line are written as a shorter last line.
+// The bytes of the pixels inside bounds, scanned row by row from the top and
+// left to right, eight to a byte with the first in bit 0; pixels of exactly
+// onColour are 1 bits. Reports the percentage through progress (may be
+// empty). Pixels left over after the last whole byte make a last byte.
+QByteArray EncodePixels(const PixelSource &source, const ScanBounds &bounds, RgbColour onColour,
+                        const ProgressFn &progress = {});
+
+// The same bytes as DB lines appended to out (a shorter last line when the
+// bytes run out before a line is full).
 void EncodeRows(const PixelSource &source, const ScanBounds &bounds,
                 RgbColour onColour, QByteArray &out, const ProgressFn &progress = {});
 

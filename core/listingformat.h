@@ -25,5 +25,9 @@ QByteArray FormatByteField(std::uint8_t value);
 // the last. No line end.
 QByteArray FormatLine(std::span<const std::uint8_t> bytes);
 
-// Appends FormatLine(bytes) and CR LF to out, without temporaries.
+// Appends FormatLine(bytes) and CR LF to out.
 void AppendLine(QByteArray &out, std::span<const std::uint8_t> bytes);
+
+// The whole listing of bytes: eight fields to a line, each line ended by
+// CR LF, the last one shorter when the bytes run out.
+QByteArray FormatListing(QByteArrayView bytes);

@@ -37,12 +37,11 @@ class QIODevice;
 //   when the walk reaches it: the dots of its group that come before it are
 //   drawn, and a stray character in an incomplete trailing group, or in a
 //   line that is read after the picture is full, is never looked at.
+// - A line longer than MaxLineLength characters is an error (a DB line has
+//   43): the reader holds one line at a time, so memory stays bounded.
 // Reading stops at the first error; the dots drawn so far stay.
-//
-// Memory stays bounded whatever the input: the listing is read in blocks, a
-// line of any length is taken apart as it streams past, and the reader keeps
-// no bit text, only the few characters of the group being filled. Once the
-// picture is full, later lines are only measured.
+
+inline constexpr qsizetype MaxLineLength = 65536;
 
 enum class ListingProblem {
     None,
@@ -50,6 +49,7 @@ enum class ListingProblem {
     ReadFailed,          // reading stopped part way with an error of the system
     LineTooShort,        // a non-empty line of fewer than 13 characters
     UnexpectedCharacter, // a dot whose bit is neither "0" nor "1"
+    LineTooLong,         // a line of more than MaxLineLength characters
 };
 
 struct ListingReadResult
@@ -86,8 +86,15 @@ public:
     int drawnCount() const { return m_drawn; }
     const std::array<std::uint8_t, Count / 8> &bytes() const { return m_bits; }
 
+    // Draws the dot at (x, y); the reader draws them in walk order.
+    void draw(int x, int y, bool on)
+    {
+        const int i = index(x, y);
+        m_bits[std::size_t(i >> 3)] |= std::uint8_t(unsigned(on) << (i & 7));
+        m_drawn = i + 1;
+    }
+
 private:
-    friend class LcdDotsCanvas;
     static int index(int x, int y) { return y * LcdWidth + x; }
 
     std::array<std::uint8_t, Count / 8> m_bits{};

@@ -241,13 +241,13 @@ void Form1::SelectBitmap()
         Reset();
         return;
     }
-    LoadedPicture picture = LoadPicture(path, m_state.headers);
+    const DecodedPicture picture = DecodeBitmapFile(path, m_state.headers, m_palette);
     if (!picture.ok()) {
         reportFailure(QStringLiteral("The bitmap cannot be shown."), path, picture.error);
         Reset();
         return;
     }
-    m_picture = std::move(picture.image);
+    m_picture = PictureImage(picture);
     m_previewPic->setPixmap(QPixmap::fromImage(m_picture));
     m_heightValue->setText(QString::number(m_state.headers.biHeight));
     m_widthValue->setText(QString::number(m_state.headers.biWidth));

@@ -196,12 +196,11 @@ TEST(ReadListing, BlocksSplitLinesAnywhereWithoutChangingTheResult)
         ASSERT_EQ(got.dots, expected.dots) << pad;
         ASSERT_EQ(blocks.bytes(), whole.bytes()) << pad;
     }
-    // One line of several blocks fills the picture; the rest only counts.
+    // A line longer than the limit is refused, not held.
     QBuffer buffer;
     buffer.setData("        DB " + QByteArray(300'000, 'F') + "H;\r\n" + QByteArray(9, 'x'));
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
     LcdDots dots;
-    EXPECT_EQ(ReadListing(buffer, dots).describe(), QStringLiteral("line 2: only 9 characters; a DB line has at least 13"));
-    EXPECT_EQ(dots.drawnCount(), LcdDots::Count);
-    EXPECT_TRUE(dots.on(239, 63));
+    EXPECT_EQ(ReadListing(buffer, dots).describe(), QStringLiteral("line 1: longer than 65536 characters"));
+    EXPECT_EQ(dots.drawnCount(), 0);
 }

@@ -1,7 +1,7 @@
 #include "pipeline.h"
 
 #include "bitmapheaders.h"
-#include "picture.h"
+#include "decodedpicture.h"
 
 #include "bmpfixture.h"
 
@@ -51,13 +51,13 @@ PathOutcome ConvertInProcess(const QString &bitmapPath, const QString &listingPa
         outcome.message = RefusalText();
         return outcome;
     }
-    const LoadedPicture picture = LoadPicture(bitmapPath, headers);
+    const DecodedPicture picture = DecodeBitmapFile(bitmapPath, headers, palette);
     const std::optional<ScanBounds> bounds = SetScanBounds(headers);
     if (!picture.ok() || !bounds) {
         outcome.message = bounds ? picture.error : QStringLiteral("scan bounds out of range");
         return outcome;
     }
-    const ConversionResult converted = ConvertPicture(ImagePixelSource(picture.image), headers, *bounds, palette, sense, listingPath);
+    const ConversionResult converted = ConvertPicture(picture, headers, *bounds, palette, sense, listingPath);
     outcome.message = converted.ok() || !converted.error.isEmpty() ? converted.error : QStringLiteral("not converted");
     outcome.ending = converted.ok() ? Ending::Converted : Ending::Failed;
     outcome.listing = converted.ok() ? ReadFileOrEmpty(listingPath) : QByteArray();

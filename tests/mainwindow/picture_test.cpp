@@ -10,7 +10,7 @@ struct Decoded
 {
     BitmapHeaders headers;
     PaletteColours palette;
-    LoadedPicture picture;
+    DecodedPicture picture;
 };
 
 class PictureFile : public ::testing::Test
@@ -23,7 +23,7 @@ protected:
         WriteFileOrFail(path, bytes);
         Decoded d;
         EXPECT_TRUE(ReadBitmapHeaders(path, d.headers, d.palette).ok);
-        d.picture = LoadPicture(path, d.headers);
+        d.picture = DecodeBitmapFile(path, d.headers, d.palette);
         return d;
     }
 };
@@ -35,16 +35,14 @@ TEST_F(PictureFile, ColoursAreExactlyThePaletteWithRedInTheLowByte)
     const Decoded d = decode(MakeBmp(layout));
     ASSERT_TRUE(d.picture.ok()) << d.picture.error.toStdString();
 
-    const ImagePixelSource source(d.picture.image);
+    const ImagePixelSource source(PictureImage(d.picture));
     EXPECT_EQ(OnColour(d.palette, Sense::Normal), RgbColour(0x0000FF));
     EXPECT_EQ(OnColour(d.palette, Sense::Inverse), RgbColour(0xFF0000));
-    std::vector<RgbColour> row(240);
     for (int y = 0; y < 64; ++y) {
-        source.rowColours(0, y, 240, row.data());
         for (int x = 0; x < 240; ++x) {
             const RgbColour expected = layout.index(x, y) == 0 ? Rgb(255, 0, 0) : Rgb(0, 0, 255);
             ASSERT_EQ(source.pixelColour(x, y), expected) << x << "," << y;
-            ASSERT_EQ(row[std::size_t(x)], expected) << "row path at " << x << "," << y;
+            ASSERT_EQ(d.picture.pixelColour(x, y), expected) << "decoded at " << x << "," << y;
         }
     }
 }
@@ -59,7 +57,7 @@ TEST_P(HeaderSizes, SamePictureSameListing)
         return (y == 0 && WorkedExampleOn(x)) || (x == 232 && y == 63) ? 0 : 1; }}));
     ASSERT_TRUE(d.picture.ok()) << d.picture.error.toStdString();
     QByteArray listing;
-    EncodeRows(ImagePixelSource(d.picture.image), *SetScanBounds(d.headers), OnColour(d.palette, Sense::Normal), listing);
+    EncodeRows(d.picture, *SetScanBounds(d.headers), OnColour(d.palette, Sense::Normal), listing);
     EXPECT_EQ(listing.toStdString(),
               UniformListing("00H", {{0, WorkedExampleLine}, {239, "        DB 00H,00H,00H,00H,00H,00H,00H,01H;"}}).toStdString());
 }
@@ -80,7 +78,7 @@ TEST_F(PictureFile, DataCutShortUndecodableAndMissingFilesAreFailures)
     EXPECT_FALSE(d.picture.ok());
     EXPECT_FALSE(d.picture.error.isEmpty());
 
-    const LoadedPicture missing = LoadPicture(m_dir.filePath(QStringLiteral("gone.bmp")), d.headers);
+    const DecodedPicture missing = DecodeBitmapFile(m_dir.filePath(QStringLiteral("gone.bmp")), d.headers, d.palette);
     EXPECT_FALSE(missing.ok());
     EXPECT_FALSE(missing.error.isEmpty());
 }

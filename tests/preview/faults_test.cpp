@@ -57,9 +57,9 @@ const Fault Faults[] = {
     {"AMegabyteOfEveryByteValue", {}, EveryByte, 4096, {}, "line 1: only 10 characters", 0},
     {"BinaryAfterAGoodStart", FullLine.repeated(4) + "        DB FFH," + QByteArray(40, '\x01'), {}, 0, "\xff\xfeH;\r\n",
      "line 5: unexpected character 0x01", 4 * 64 + 8},
-    // 32 MiB of fields on one line: the first 1920 fill the picture.
-    {"ALineOf32MiBOfFields", "        DB ", QByteArray("FFH,").repeated(64 * 1024), 128, "FFH;\r\n", "", LcdWidth * LcdHeight},
-    {"ALineOf32MiBOfLetters", "        DB ", QByteArray(1024 * 1024, 'Z'), 32, "H;\r\n", "line 1: unexpected character 'Z'", 0},
+    // 32 MiB on one line: refused, not held.
+    {"ALineOf32MiBOfFields", "        DB ", QByteArray("FFH,").repeated(64 * 1024), 128, "FFH;\r\n", "line 1: longer than 65536 characters", 0},
+    {"ALineOf32MiBOfLetters", "        DB ", QByteArray(1024 * 1024, 'Z'), 32, "H;\r\n", "line 1: longer than 65536 characters", 0},
     // The lines after the 240th draw nothing but are read: the short last one is found.
     {"AHundredThousandLines", {}, FullLine.repeated(1000), 99, FullLine.repeated(999) + "        DB\r\n",
      "line 100000: only 10 characters", LcdWidth * LcdHeight},
