@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -31,6 +32,19 @@ constexpr int TwipsPerPixel = 15;
 // sunken border of two pixels on each side, with room to spare.
 constexpr int PreviewPicWidth = 245;
 constexpr int PreviewPicHeight = 69;
+
+// Where the lists start: beside the program, where the samples lie in a build
+// or a copied folder. An installed program's folder (a bin folder with
+// ../share/dotpress/samples beside it) holds no bitmaps, so there they start in
+// the user's home folder instead.
+QString StartFolder(const QString &programFolder)
+{
+    const QDir folder(programFolder);
+    if (folder.dirName() == QLatin1String("bin")
+        && QFileInfo(folder.filePath(QStringLiteral("../share/dotpress/samples"))).isDir())
+        return QDir::homePath();
+    return programFolder;
+}
 
 // A design rectangle given in twips, relative to the container.
 QRect Twips(int left, int top, int width, int height)
@@ -173,10 +187,10 @@ void Form1::Init_Form()
     m_progressPer->setText(QStringLiteral("0"));
 
     // Each assignment raises its list's Change, so File1 ends up listing the
-    // bitmaps beside the program.
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    m_drive1->setDrive(DriveList::driveOf(programFolder));
-    Dir1_Open(programFolder);
+    // bitmaps beside the program (or the home folder's, once installed).
+    const QString startFolder = StartFolder(QCoreApplication::applicationDirPath());
+    m_drive1->setDrive(DriveList::driveOf(startFolder));
+    Dir1_Open(startFolder);
 
     // Centred across Frame1, its middle 150 twips below the frame's, under
     // the row of values.

@@ -12,6 +12,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dotpress"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // Lets the desktop match the window to the menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.dotpress.Dotpress"));
 
     SharedState state;
     DialogMessages messages;
