@@ -62,6 +62,9 @@ QString DriveList::driveOf(const QString &folder)
 #ifdef Q_OS_WIN
     return QDir::toNativeSeparators(folder).left(2).toUpper();
 #else
-    return QStorageInfo(folder).rootPath();
+    // A volume that the mount table does not show (in a container or a
+    // chroot) still lies under the root of the file system.
+    const QString root = QStorageInfo(folder).rootPath();
+    return root.isEmpty() ? QDir::rootPath() : root;
 #endif
 }

@@ -22,6 +22,7 @@ public:
     void showDriveOf(const QString &folder);
 
     // The drive that holds folder: its first two characters on Windows, the
-    // root path of its volume elsewhere.
+    // root path of its volume elsewhere ("/" when no mounted volume is known
+    // to hold it).
     static QString driveOf(const QString &folder);
 };

@@ -1,7 +1,6 @@
-#include "encoder.h"
+#include "decodedpicture.h"
 
 #include "bmpfixture.h"
-#include "fakesource.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +12,19 @@
 #include <sys/resource.h>
 
 namespace {
+
+// A picture held as RGB colours, row 0 at the top; it counts the pixels asked for.
+struct FakeSource : PixelSource
+{
+    explicit FakeSource(RgbColour fill, int columns = 240, int rows = 64)
+        : width(columns), pixels(std::size_t(columns) * rows, fill) {}
+    void set(int x, int y, RgbColour colour) { pixels[std::size_t(y) * width + x] = colour; }
+    RgbColour pixelColour(int x, int y) const override { ++asked; return pixels[std::size_t(y) * width + x]; }
+
+    int width;
+    std::vector<RgbColour> pixels;
+    mutable int asked = 0;
+};
 
 constexpr RgbColour Black = Rgb(0, 0, 0);
 constexpr RgbColour White = Rgb(255, 255, 255);
@@ -47,20 +59,20 @@ TEST(EncodeRows, WorkedExampleAndBytesRunningOnAcrossRows)
                                      {239, "        DB 00H,00H,00H,00H,00H,00H,00H,01H;"}}).toStdString());
 }
 
-TEST(EncodeRows, SensesAreComplementsOfACheckerboard)
+TEST(EncodeRows, SamplesInBothSenses)
 {
-    // Black where x + y is even: even rows 55H, odd rows AAH; a row is 30 bytes.
-    FakeSource source(White);
-    for (int y = 0; y < 64; ++y)
-        for (int x = y % 2; x < 240; x += 2)
-            source.set(x, y, Black);
-    const QByteArray normal = encode(source, OnColour(BlackWhite, Sense::Normal));
-    const QByteArray inverse = encode(source, OnColour(BlackWhite, Sense::Inverse));
-    // Lines 0, 3 and 4, 45 bytes each with CR LF.
-    EXPECT_EQ(normal.left(45 * 5), (RepeatedLine("55H") + "\r\n").repeated(3)
-                                       + "        DB 55H,55H,55H,55H,55H,55H,AAH,AAH;\r\n" + RepeatedLine("AAH") + "\r\n");
-    EXPECT_EQ(inverse.left(45 * 5), (RepeatedLine("AAH") + "\r\n").repeated(3)
-                                        + "        DB AAH,AAH,AAH,AAH,AAH,AAH,55H,55H;\r\n" + RepeatedLine("55H") + "\r\n");
+    for (const char *name : {"bit-order", "dotpress-logo"}) {
+        const QString bitmap = QStringLiteral(DOTPRESS_SAMPLES_DIR "/%1.bmp").arg(QLatin1String(name));
+        BitmapHeaders headers;
+        PaletteColours palette;
+        ASSERT_TRUE(ReadBitmapHeaders(bitmap, headers, palette).ok);
+        const DecodedPicture picture = DecodeBitmapFile(bitmap, headers, palette);
+        for (const char *sense : {"", "-inverse"}) {
+            QByteArray listing;
+            EncodeRows(picture, Full, OnColour(palette, *sense ? Sense::Inverse : Sense::Normal), listing);
+            EXPECT_EQ(listing, ReadFileOrEmpty(QStringLiteral(DOTPRESS_TEST_DATA "/lcd_%1%2.txt").arg(QLatin1String(name), QLatin1String(sense))));
+        }
+    }
 }
 
 TEST(EncodeRows, PaletteOddities)

@@ -1,4 +1,8 @@
+// The listing's text: a line, the output name, and the reader that turns a
+// listing back into dots.
+#include "decodedpicture.h"
 #include "listingformat.h"
+#include "listingreader.h"
 #include "outputpath.h"
 
 #include "bmpfixture.h"
@@ -13,10 +17,7 @@ TEST(ListingLine, WorkedExampleAndAShortLine)
 {
     const std::array<std::uint8_t, 8> bytes{0x01, 0xFF, 0x80, 0x0F, 0xF0, 0x00, 0x05, 0xC0};
     EXPECT_EQ(FormatLine(bytes), QByteArray(WorkedExampleLine));
-    QByteArray appended("x");
-    AppendLine(appended, bytes);
-    EXPECT_EQ(appended, "x" + QByteArray(WorkedExampleLine) + "\r\n");
-    EXPECT_EQ(FormatLine(std::array<std::uint8_t, 2>{0xA0, 0x10}), QByteArray("        DB A0H,10H;"));
+    EXPECT_EQ(FormatListing(QByteArray("\x0A\xA0\x10", 3)), QByteArray("        DB 0AH,A0H,10H;\r\n"));
 }
 
 struct NameCase { const char *name; const char *folder; const char *file; const char *path; };
@@ -38,3 +39,84 @@ INSTANTIATE_TEST_SUITE_P(Names, OutputNaming, ::testing::Values(
     NameCase{"nothingSelected", "/work", "", "/work/lcd_"},
     NameCase{"folderEndsInSeparator", "/", "logo.bmp", "//lcd_logo.txt"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+namespace {
+
+// The worked example's 64 dots, and lines of one field.
+const QByteArray Worked = [] {
+    QByteArray dots;
+    for (int x = 0; x < 64; ++x)
+        dots += WorkedExampleOn(x) ? '1' : '0';
+    return dots;
+}();
+QByteArray Lines(const char *field, int count) { return (RepeatedLine(field) + "\r\n").repeated(count); }
+
+} // namespace
+
+// dots: every dot drawn, in drawing order, "1" on and "0" off.
+struct ReaderCase { const char *name; QByteArray text; const char *describe; QByteArray dots; };
+
+class Reader : public ::testing::TestWithParam<ReaderCase> {};
+
+TEST_P(Reader, DrawsDotByDotOrNamesTheLine)
+{
+    QByteArray drawn;
+    const ListingReadResult result = ReadListing(GetParam().text, 240, 64, [&](int x, int y, bool on) {
+        ASSERT_TRUE(x < 240 && y * 240 + x == drawn.size()) << x << "," << y;
+        drawn += on ? '1' : '0';
+    });
+    EXPECT_EQ(result.describe(), QString::fromLatin1(GetParam().describe));
+    EXPECT_EQ(drawn, GetParam().dots);
+    EXPECT_EQ(result.column + 240 * result.row, drawn.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Listings, Reader, ::testing::Values(
+    ReaderCase{"workedExample", QByteArray(WorkedExampleLine) + "\r\n", "", Worked},
+    ReaderCase{"lowerCaseAndLf", "        db 01h,ffh,80h,0fh,f0H,00h,05h,c0h;\n", "", Worked},
+    ReaderCase{"everyDigit", "        DB 01H,23H,45H,67H,89H,ABH,CDH,EFH;", "",
+               "1000000011000100101000101110011010010001110101011011001111110111"},
+    ReaderCase{"sixtyBitsDraw56", "        DB 01H,FFH,80H,0FH,F0H,00H,05H,CH;\r\n        DB FFH;\r\n", "",
+               Worked.left(56) + "11111111"},
+    ReaderCase{"runOnAcrossRowsEmptyAndBareLinesMoveNothing",
+               "\r\n" + Lines("00H", 3) + "\n        DB H;\r\n\r\n" + Lines("FFH", 1) + Lines("00H", 1), "",
+               QByteArray(192, '0') + QByteArray(64, '1') + QByteArray(64, '0')},
+    ReaderCase{"strayCharacterAfterThreeDots", Lines("00H", 16) + "        DB 01H,0GH,00H,00H,00H,00H,00H,00H;\r\n",
+               "line 17: unexpected character 'G'", QByteArray(1024, '0') + "10000000" + "000"},
+    ReaderCase{"shortLineAfterEmptyOnes", QByteArray(WorkedExampleLine) + "\r\n\r\n        DB ;\r\n" + WorkedExampleLine,
+               "line 3: only 12 characters; a DB line has at least 13", Worked},
+    ReaderCase{"tab", "        DB 01H,\t1H,00H;\n", "line 1: unexpected character 0x09", "10000000" "0001000"},
+    ReaderCase{"notAscii", "        DB 0\xE9" "1H;\n", "line 1: unexpected character 0xe9", "000"},
+    ReaderCase{"strayInAGroupNeverComplete", "        DB 0GH;\r\n", "", ""},
+    ReaderCase{"longerThanTheLimit", "        DB " + QByteArray(70000, 'F') + "H;\r\n", "line 1: longer than 65536 characters", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Whole listings of the samples give back the pictures they were made from,
+// whatever the line ends and letter case; lines after the 240th draw nothing
+// and only a short one among them is reported.
+TEST(Reader, SampleListingsGiveTheirPicturesBack)
+{
+    for (const char *name : {"bit-order", "dotpress-logo"}) {
+        const QString bitmap = QStringLiteral(DOTPRESS_SAMPLES_DIR "/%1.bmp").arg(QLatin1String(name));
+        const QByteArray listing = ReadFileOrEmpty(QStringLiteral(DOTPRESS_TEST_DATA "/lcd_%1.txt").arg(QLatin1String(name)));
+        BitmapHeaders headers;
+        PaletteColours palette;
+        ASSERT_TRUE(ReadBitmapHeaders(bitmap, headers, palette).ok);
+        const DecodedPicture picture = DecodeBitmapFile(bitmap, headers, palette);
+        const QByteArray extra = Lines("FFH", 1) + "        DB GG junk never reached;\r\n";
+        const QByteArray bareLf = QByteArray(listing).replace("\r\n", "\n");
+        for (const QByteArray &text : {listing, bareLf, listing.chopped(2), listing.toLower(), listing + extra}) {
+            LcdDots dots;
+            const ListingReadResult result = ReadListing(text, dots);
+            ASSERT_TRUE(result.ok()) << qPrintable(result.describe());
+            EXPECT_EQ(result.row * 240 + result.column, 64 * 240);
+            for (int i = 0; i < LcdDots::Count; ++i)
+                ASSERT_EQ(dots.on(i % 240, i / 240), picture.pixelColour(i % 240, i / 240) == OnColour(palette, Sense::Normal)) << i;
+        }
+        LcdDots dots;
+        EXPECT_EQ(ReadListing(listing + extra + "   DB 1;", dots).describe(), "line 243: only 8 characters; a DB line has at least 13");
+    }
+    LcdDots dots;
+    const ListingReadResult missing = ReadListingFile(QStringLiteral("/nonexistent/lcd_x.txt"), dots);
+    EXPECT_EQ(missing.problem, ListingProblem::CannotOpen);
+    EXPECT_EQ(missing.describe(), missing.reason);
+}

@@ -1,0 +1,116 @@
+// Admission, the picture data check and the decode, on bitmaps built by the
+// fixture: admitted at exactly 240 x 64 and 1 bit, then decoded only when the
+// file holds all that its headers promise, each pixel in its palette colour.
+#include "decodedpicture.h"
+
+#include "bmpfixture.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Read
+{
+    HeaderReadResult result;
+    BitmapHeaders headers;
+    PaletteColours palette;
+    DecodedPicture picture;
+};
+
+// Reads bytes over what an earlier read left, as the window does, and decodes
+// what is admitted.
+Read readBytes(const QByteArray &bytes, Read r = {})
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    r.result = ReadBitmapHeaders(buffer, r.headers, r.palette);
+    if (IsAdmitted(r.headers))
+        r.picture = DecodeBitmap(buffer, r.headers, r.palette);
+    return r;
+}
+
+QByteArray withField(QByteArray bytes, int offset, int size, std::int64_t value)
+{
+    PokeLe(bytes, offset, size, value);
+    return bytes;
+}
+
+// Red and blue, so that a colour read back to front shows.
+int Pattern(int x, int y) { return (x * 7 + y * 3) % 5 == 0 || x == y ? 0 : 1; }
+BmpLayout Mixed(int infoSize = 40) { return {.infoSize = infoSize, .palette0 = 0xFF0000, .palette1 = 0x0000FF, .index = Pattern}; }
+const QByteArray Good = MakeBmp(Mixed());
+
+} // namespace
+
+// problem: "" when it decodes, or how the reason starts.
+struct BitmapCase { const char *name; QByteArray bytes; bool admitted; const char *problem; };
+
+class Bitmaps : public ::testing::TestWithParam<BitmapCase> {};
+
+TEST_P(Bitmaps, AdmittedThenDecodedInThePaletteColours)
+{
+    const BitmapCase &c = GetParam();
+    const Read r = readBytes(c.bytes);
+    ASSERT_TRUE(r.result.ok);
+    ASSERT_EQ(IsAdmitted(r.headers), c.admitted);
+    if (!c.admitted)
+        return;
+    ASSERT_TRUE(*c.problem ? r.picture.error.startsWith(QLatin1String(c.problem)) : r.picture.ok()) << r.picture.error.toStdString();
+    if (!r.picture.ok())
+        return;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 240; ++x)
+            ASSERT_EQ(r.picture.pixelColour(x, y), Pattern(x, y) == 0 ? Rgb(255, 0, 0) : Rgb(0, 0, 255)) << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Bitmaps, ::testing::Values(
+    BitmapCase{"exact", Good, true, ""},
+    BitmapCase{"infoHeader108", MakeBmp(Mixed(108)), true, ""},
+    BitmapCase{"infoHeader124", MakeBmp(Mixed(124)), true, ""},
+    BitmapCase{"notBmMagic", withField(Good, 0, 2, 0x4141), true, "the picture cannot be decoded"},
+    BitmapCase{"planesZero", withField(Good, 26, 2, 0), true, "the picture cannot be decoded"},
+    BitmapCase{"wider241", MakeBmp({.width = 241}), false, ""},
+    BitmapCase{"taller65", MakeBmp({.height = 65}), false, ""},
+    BitmapCase{"swapped64x240", MakeBmp({.width = 64, .height = 240}), false, ""},
+    BitmapCase{"topDownMinus64", withField(Good, 22, 4, -64), false, ""},
+    BitmapCase{"fourBits", MakeBmp({.bitCount = 4}), false, ""},
+    BitmapCase{"eightBits", MakeBmp({.bitCount = 8}), false, ""},
+    BitmapCase{"emptyFile", QByteArray(), false, ""},
+    BitmapCase{"cutInsideInfoHeader", Good.left(25), false, ""},
+    BitmapCase{"lastByteMissing", Good.chopped(1), true, "picture data incomplete"},
+    BitmapCase{"lastRowMissing", Good.chopped(32), true, "picture data incomplete"},
+    BitmapCase{"oneEntryOnly", withField(Good, 46, 4, 1), true, "palette incomplete"},
+    BitmapCase{"paletteCut", Good.left(58), true, "palette incomplete"},
+    BitmapCase{"headerPastEnd", withField(Good, 14, 4, 0x7FFFFFFF), true, "palette incomplete"},
+    BitmapCase{"threeEntriesDeclaredTwoStored", withField(Good, 46, 4, 3), true, "picture data offset invalid"},
+    BitmapCase{"offsetInsidePalette", withField(Good, 10, 4, 58), true, "picture data offset invalid"},
+    BitmapCase{"offsetPastEnd", withField(Good, 10, 4, 100000), true, "picture data offset invalid"},
+    BitmapCase{"runLength", withField(Good, 30, 4, 1), true, "compressed picture data"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Headers, ShortFileAfterAdmittedOneIsNotAdmittedOnOldValues)
+{
+    const Read r = readBytes(Good.left(20), readBytes(Good)); // ends inside biWidth
+    EXPECT_FALSE(IsAdmitted(r.headers));
+    EXPECT_EQ(r.headers.biHeight, 0);
+}
+
+TEST(Headers, OneBitFilesReplaceThePaletteOtherDepthsKeepItAndTheTexts)
+{
+    // Refused for its width, with a 124-byte header: the entries are taken
+    // from where the palette starts, blue, green, red.
+    Read before;
+    before.palette[0].red = 7;
+    const Read oneBit = readBytes(MakeBmp({.width = 241, .infoSize = 124, .palette0 = 0x123456}), before);
+    EXPECT_TRUE(oneBit.result.paletteRead);
+    EXPECT_EQ(PaletteRgb(oneBit.palette[0]), Rgb(0x12, 0x34, 0x56));
+    const Read eightBit = readBytes(MakeBmp({.bitCount = 8}), before);
+    EXPECT_FALSE(eightBit.result.paletteRead);
+    EXPECT_EQ(eightBit.palette[0].red, 7);
+
+    EXPECT_EQ(ColorValueText(oneBit.headers), QStringLiteral("1 Bits  (2 Colors)"));
+    EXPECT_EQ(RefusalText(), QStringLiteral("Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap."));
+}

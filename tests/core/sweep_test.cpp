@@ -1,0 +1,83 @@
+// Bad input through the one decode path, in-process: every bmpsuite file as
+// it is and made to claim 240 x 64 at 1 bit, and the bit-order sample cut at
+// every length and with each header field set to odd values. Nothing may
+// crash (the sanitizer build runs this too); each bitmap is refused, fails
+// with a reason or decodes, and one that decodes with the sample's palette
+// gives the sample's listing.
+#include "decodedpicture.h"
+
+#include "bmpfixture.h"
+
+#include <QBuffer>
+#include <QDirIterator>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <iostream>
+
+namespace {
+
+struct Sweep
+{
+    const QByteArray sample = ReadFileOrEmpty(QStringLiteral(DOTPRESS_SAMPLES_DIR "/bit-order.bmp"));
+    const QByteArray listing = ReadFileOrEmpty(QStringLiteral(DOTPRESS_TEST_DATA "/lcd_bit-order.txt"));
+    int refused = 0, failed = 0, decoded = 0;
+
+    void run(const QString &name, const QByteArray &bytes)
+    {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        BitmapHeaders headers;
+        PaletteColours palette;
+        ASSERT_TRUE(ReadBitmapHeaders(buffer, headers, palette).ok);
+        if (!IsAdmitted(headers))
+            return void(++refused);
+        const DecodedPicture picture = DecodeBitmap(buffer, headers, palette);
+        if (!picture.ok()) {
+            EXPECT_FALSE(picture.error.isEmpty()) << name.toStdString();
+            return void(++failed);
+        }
+        ++decoded;
+        QByteArray written;
+        EncodeRows(picture, *SetScanBounds(headers), OnColour(palette, Sense::Normal), written);
+        if (PaletteRgb(palette[0]) == Rgb(0, 0, 0) && PaletteRgb(palette[1]) == Rgb(255, 255, 255))
+            EXPECT_EQ(written, listing) << name.toStdString();
+        EXPECT_EQ(written.size(), 10800) << name.toStdString();
+    }
+};
+
+} // namespace
+
+TEST(Sweep, BmpsuiteCutsAndOddFieldsAreRefusedFailOrDecodeRight)
+{
+    Sweep sweep;
+    int bmpsuite = 0;
+    for (QDirIterator it(QStringLiteral(DOTPRESS_TEST_DATA "/bmpsuite"), {"*.bmp"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); ++bmpsuite) {
+        QByteArray bytes = ReadFileOrEmpty(it.next());
+        sweep.run(it.filePath(), bytes);
+        PokeLe(bytes, 18, 4, 240);
+        PokeLe(bytes, 22, 4, 64);
+        PokeLe(bytes, 28, 2, 1);
+        sweep.run(it.filePath() + " as 240 x 64", bytes);
+    }
+    EXPECT_EQ(bmpsuite, 60);
+    for (qsizetype length = 0; length <= sweep.sample.size(); ++length)
+        sweep.run(QStringLiteral("cut at %1").arg(length), sweep.sample.left(length));
+    const std::pair<int, int> fields[] = {{0, 2}, {2, 4}, {6, 2}, {8, 2}, {10, 4}, {14, 4}, {18, 4}, {22, 4},
+                                          {26, 2}, {28, 2}, {30, 4}, {34, 4}, {38, 4}, {42, 4}, {46, 4}, {50, 4}};
+    const std::int64_t values[] = {0, 1, 2, 3, 4, 8, 12, 16, 24, 32, 39, 40, 41, 54, 61, 62, 63, 64, 66, 108,
+                                   124, 240, 255, 256, 2110, 2111, 0x7FFF, 0xFFFF, INT_MAX, -1, -64, INT_MIN};
+    for (const auto &[offset, size] : fields) {
+        for (const std::int64_t value : values) {
+            QByteArray bytes = sweep.sample;
+            PokeLe(bytes, offset, size, value);
+            sweep.run(QStringLiteral("field at %1 = %2").arg(offset).arg(value), bytes);
+        }
+    }
+    std::cout << "[ figures  ] " << sweep.refused << " refused, " << sweep.failed << " failed, "
+              << sweep.decoded << " decoded" << std::endl;
+    EXPECT_GT(sweep.decoded, 0);
+    EXPECT_GT(sweep.failed, 0);
+}
