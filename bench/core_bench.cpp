@@ -166,7 +166,7 @@ void BM_WriteListingFile(benchmark::State &state)
     const QByteArray listing = encodeSample(sample().picture, Sense::Normal);
     const QString path = scratchDirectory() + QStringLiteral("/lcd_write.txt");
     for (auto _ : state) {
-        const WriteResult result = WriteListingFile(path, listing);
+        const WriteResult result = WriteFileAtomically(path, listing);
         if (!result.ok) {
             state.SkipWithError(qPrintable(result.error));
             break;
@@ -214,7 +214,7 @@ QString writtenListing()
 {
     const QString path = scratchDirectory() + QStringLiteral("/lcd_read.txt");
     const QByteArray listing = encodeSample(sample().picture, Sense::Normal);
-    if (!WriteListingFile(path, listing).ok) {
+    if (!WriteFileAtomically(path, listing).ok) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(2);
     }

@@ -1,10 +1,14 @@
 // dotpress-convert: the headless converter, for build systems.
 // Converts each 240 x 64, 1-bit bitmap named on the command line into its DB
-// listing, byte for byte the one the window writes.
+// listing, byte for byte the one the window writes, or into a C header or the
+// bare bytes; with --to-bitmap, listings back into bitmaps.
 
 #include "bitmapheaders.h"
 #include "decodedpicture.h"
 #include "encoder.h"
+#include "listingformat.h"
+#include "listingreader.h"
+#include "outputformats.h"
 #include "outputpath.h"
 
 #include <QCommandLineParser>
@@ -20,6 +24,8 @@
 namespace {
 
 enum Status { Converted = 0, Refused = 1, Failed = 2 };
+
+enum class Format { Asm, C, Bin };
 
 struct Output
 {
@@ -38,7 +44,27 @@ Status fail(Output &io, const QString &path, const QString &reason)
     return Failed;
 }
 
-Status convertOne(Output &io, const QString &bitmap, Sense sense, const QString &target)
+// Writes bytes made from input to path ("-" is standard output) and prints
+// the path written.
+Status writeOutput(Output &io, const QString &input, const QString &path, const QByteArray &bytes)
+{
+    if (path == QLatin1String("-")) {
+        io.out.flush();
+        QFile standardOutput;
+        if (!standardOutput.open(stdout, QIODevice::WriteOnly)
+            || standardOutput.write(bytes) != bytes.size() || !standardOutput.flush())
+            return fail(io, input, QStringLiteral("cannot write to standard output: ")
+                                       + standardOutput.errorString());
+        return Converted;
+    }
+    const WriteResult written = WriteFileAtomically(path, bytes);
+    if (!written.ok)
+        return fail(io, input, QStringLiteral("cannot write %1: %2").arg(nativePath(path), written.error));
+    io.out << nativePath(path) << Qt::endl;
+    return Converted;
+}
+
+Status convertOne(Output &io, const QString &bitmap, Format format, Sense sense, const QString &target)
 {
     BitmapHeaders headers;
     PaletteColours palette;
@@ -56,26 +82,47 @@ Status convertOne(Output &io, const QString &bitmap, Sense sense, const QString 
     const std::optional<ScanBounds> bounds = SetScanBounds(headers);
     if (!bounds)
         return fail(io, bitmap, QStringLiteral("picture too large"));
+    const QByteArray bytes = EncodePixels(source, *bounds, OnColour(palette, sense));
 
-    if (target == QLatin1String("-")) {
-        QByteArray listing;
-        EncodeRows(source, *bounds, OnColour(palette, sense), listing);
-        io.out.flush();
-        QFile standardOutput;
-        if (!standardOutput.open(stdout, QIODevice::WriteOnly)
-            || standardOutput.write(listing) != listing.size() || !standardOutput.flush())
-            return fail(io, bitmap, QStringLiteral("cannot write to standard output: ")
-                                        + standardOutput.errorString());
-        return Converted;
-    }
-
+    const char *extension = format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
     const QFileInfo info(bitmap);
-    const QString path = target.isEmpty() ? FormOutputPath(info.path(), info.fileName()) : target;
-    const ConversionResult result = ConvertPicture(source, headers, *bounds, palette, sense, path);
-    if (!result.ok())
-        return fail(io, bitmap, QStringLiteral("cannot write %1: %2").arg(nativePath(path), result.error));
-    io.out << nativePath(path) << Qt::endl;
-    return Converted;
+    const QString formed = FormOutputPath(info.path(), info.fileName(), QLatin1String(extension));
+    const QString path = target.isEmpty() ? formed : target;
+    switch (format) {
+    case Format::Asm:
+        return writeOutput(io, bitmap, path, FormatListing(bytes));
+    case Format::C: {
+        // Standard output has no name: the identifier is the formed file's.
+        const QString named = path == QLatin1String("-") ? formed : path;
+        return writeOutput(io, bitmap, path,
+                           FormatCArray(bytes, CIdentifier(QFileInfo(named).fileName()), sense));
+    }
+    case Format::Bin:
+        return writeOutput(io, bitmap, path, bytes);
+    }
+    return Failed;
+}
+
+// A listing read as the LCD preview reads it, written back as a bitmap.
+Status listingToBitmap(Output &io, const QString &listing, const QString &target)
+{
+    LcdDots dots;
+    const ListingReadResult read = ReadListingFile(listing, dots);
+    if (read.problem == ListingProblem::CannotOpen)
+        return fail(io, listing, QStringLiteral("cannot open: ") + read.describe());
+    if (!read.ok())
+        return fail(io, listing, read.describe());
+    if (dots.drawnCount() < LcdDots::Count)
+        return fail(io, listing, QStringLiteral("the listing gives %1 of %2 dots")
+                                     .arg(dots.drawnCount()).arg(LcdDots::Count));
+    const QString path = target.isEmpty() ? BitmapPathForListing(listing) : target;
+    return writeOutput(io, listing, path, EncodeBitmap(dots.bytes()));
+}
+
+Status usageError(Output &io, const QString &message)
+{
+    io.err << "dotpress-convert: " << message << " (see --help)" << Qt::endl;
+    return Failed;
 }
 
 } // namespace
@@ -87,36 +134,60 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Converts 240 x 64, 1-bit BMP files into DB listings (lcd_NAME.txt beside each bitmap)."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    parser.setApplicationDescription(QStringLiteral(
+        "Converts 240 x 64, 1-bit BMP files into the 1920 bytes of a graphic LCD module:\n"
+        "a DB listing lcd_NAME.txt beside each bitmap, a C header or the bytes alone.\n"
+        "With --to-bitmap, turns listings back into bitmaps."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption inverse(QStringLiteral("inverse"),
                                      QStringLiteral("Light the pixels of the second palette colour instead of the first."));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("What to write: asm, the DB listing lcd_NAME.txt (the default); "
+                                                   "c, a C header lcd_NAME.h with the array lcd_NAME[1920]; "
+                                                   "bin, the 1920 bytes alone, lcd_NAME.bin."),
+                                    QStringLiteral("asm|c|bin"), QStringLiteral("asm"));
+    const QCommandLineOption toBitmap(QStringLiteral("to-bitmap"),
+                                      QStringLiteral("The inputs are listings: write each NAME.txt back as a 240 x 64, "
+                                                     "1-bit bitmap NAME.bmp, lit dots black. A listing that does not "
+                                                     "give all 15360 dots fails."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write the listing to FILE (- for standard output); only with one bitmap."),
+                                    QStringLiteral("Write to FILE instead (- for standard output); only with one input."),
                                     QStringLiteral("FILE"));
-    parser.addOption(inverse);
-    parser.addOption(output);
-    parser.addPositionalArgument(QStringLiteral("BITMAP"), QStringLiteral("The bitmaps to convert."),
-                                 QStringLiteral("BITMAP..."));
-    parser.process(app);
+    parser.addOptions({inverse, format, toBitmap, output});
+    parser.addPositionalArgument(QStringLiteral("BITMAP"),
+                                 QStringLiteral("The bitmaps to convert, or with --to-bitmap the listings."),
+                                 QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
 
-    const QStringList bitmaps = parser.positionalArguments();
     Output io;
-    if (bitmaps.isEmpty()) {
-        io.err << "dotpress-convert: no bitmap given (see --help)" << Qt::endl;
-        return Failed;
-    }
-    const QString target = parser.value(output);
-    if (parser.isSet(output) && (target.isEmpty() || bitmaps.size() != 1)) {
-        io.err << "dotpress-convert: -o takes a file name and exactly one bitmap" << Qt::endl;
-        return Failed;
-    }
+    // parse() rather than process(): a bad command line is a failure (2), not a refusal (1).
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(io, parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
 
+    const QString formatName = parser.value(format);
+    const QStringList formatNames{QStringLiteral("asm"), QStringLiteral("c"), QStringLiteral("bin")};
+    if (!formatNames.contains(formatName))
+        return usageError(io, QStringLiteral("unknown format '%1': asm, c or bin").arg(formatName));
+    if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse)))
+        return usageError(io, QStringLiteral("--to-bitmap takes neither --format nor --inverse"));
+
+    const QStringList inputs = parser.positionalArguments();
+    if (inputs.isEmpty())
+        return usageError(io, parser.isSet(toBitmap) ? QStringLiteral("no listing given")
+                                                     : QStringLiteral("no bitmap given"));
+    const QString target = parser.value(output);
+    if (parser.isSet(output) && (target.isEmpty() || inputs.size() != 1))
+        return usageError(io, QStringLiteral("-o takes a file name and exactly one input"));
+
+    const Format chosen = Format(formatNames.indexOf(formatName));
     const Sense sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
     int status = Converted;
-    for (const QString &bitmap : bitmaps)
-        status = std::max<int>(status, convertOne(io, bitmap, sense, target));
+    for (const QString &input : inputs)
+        status = std::max<int>(status, parser.isSet(toBitmap) ? listingToBitmap(io, input, target)
+                                                              : convertOne(io, input, chosen, sense, target));
     return status;
 }

@@ -79,7 +79,7 @@ void EncodeRows(const PixelSource &source, const ScanBounds &bounds, RgbColour o
     out += FormatListing(EncodePixels(source, bounds, onColour, progress));
 }
 
-WriteResult WriteListingFile(const QString &path, const QByteArray &listing)
+WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes)
 {
     WriteResult result;
     QSaveFile file(path);
@@ -89,12 +89,12 @@ WriteResult WriteListingFile(const QString &path, const QByteArray &listing)
         result.error = file.errorString();
         return result;
     }
-    const qint64 written = file.write(listing);
-    if (written != listing.size()) {
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
         const int savedErrno = errno;
         result.error = written < 0 ? file.errorString()
                                    : QStringLiteral("only %1 of %2 bytes could be written (%3)")
-                                         .arg(written).arg(listing.size())
+                                         .arg(written).arg(bytes.size())
                                          .arg(QString::fromLocal8Bit(std::strerror(savedErrno)));
         file.cancelWriting();
         return result;
@@ -118,7 +118,7 @@ ConversionResult ConvertPicture(const PixelSource &source, const BitmapHeaders &
     }
     QByteArray listing;
     EncodeRows(source, bounds, OnColour(palette, sense), listing, progress);
-    const WriteResult written = WriteListingFile(path, listing);
+    const WriteResult written = WriteFileAtomically(path, listing);
     if (!written.ok) {
         result.outcome = ConversionOutcome::WriteFailed;
         result.error = written.error;

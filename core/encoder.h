@@ -68,9 +68,10 @@ struct WriteResult
     QString error; // the system's reason
 };
 
-// Writes the listing atomically: a new file that replaces the old one only
-// once complete. On failure the old listing stays as it was.
-WriteResult WriteListingFile(const QString &path, const QByteArray &listing);
+// Writes bytes (a listing, a header, a bitmap) atomically: a new file that
+// replaces the old one only once complete. On failure the old file stays as
+// it was.
+WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes);
 
 // What a conversion ended with.
 enum class ConversionOutcome { Converted, NotOneBit, WriteFailed };

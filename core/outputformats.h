@@ -1,0 +1,30 @@
+#pragma once
+
+#include "encoder.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// The other forms the 1920 bytes of a picture take besides the DB listing:
+// a C header for firmware written in C, and a bitmap drawn from a listing.
+
+// The C identifier for an output file's name: the name without its last
+// extension, every character outside A-Z, a-z, 0-9 and "_" replaced by "_",
+// and a "_" in front of a leading digit. "lcd_my logo.h" -> "lcd_my_logo",
+// "2x.h" -> "_2x".
+QString CIdentifier(const QString &fileName);
+
+// A C header holding the bytes, in listing order, as
+// "static const unsigned char IDENTIFIER[N] = { 0x01, 0xFF, ... };", eight
+// bytes a line like the listing's DB lines, inside an include guard and after
+// a comment on the layout and the sense the bytes were made in. LF line ends.
+QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, Sense sense);
+
+// A 240 x 64, 1-bit BMP of the picture whose 1920 bytes are given in listing
+// order (rows from the top, leftmost dot in bit 0): a 14-byte file header, a
+// 40-byte info header, palette entry 0 black and entry 1 white, then the rows
+// bottom first, 32 bytes each, leftmost pixel in the top bit. A lit dot is
+// black (entry 0), so converting the bitmap in the Normal sense gives the
+// same bytes back. Bytes missing at the end count as unlit.
+QByteArray EncodeBitmap(QByteArrayView bytes);
