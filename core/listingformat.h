@@ -2,8 +2,7 @@
 
 #include <QByteArray>
 
-#include <cstdint>
-#include <span>
+#include <QByteArrayView>
 
 // The DB listing: 240 lines of eight byte fields, each "        DB " + fields
 // + CR LF, for example "        DB 01H,FFH,80H,0FH,F0H,00H,05H,C0H;".
@@ -18,16 +17,8 @@ inline constexpr int Lines = PictureBytes / BytesPerLine;
 inline constexpr int FileBytes = Lines * LineBytes; // 10 800
 } // namespace Listing
 
-// Two upper-case hexadecimal digits and "H": 10 -> "0AH", 255 -> "FFH".
-QByteArray FormatByteField(std::uint8_t value);
-
-// The prefix and one to eight fields, "," after each but the last, ";" after
-// the last. No line end.
-QByteArray FormatLine(std::span<const std::uint8_t> bytes);
-
-// Appends FormatLine(bytes) and CR LF to out.
-void AppendLine(QByteArray &out, std::span<const std::uint8_t> bytes);
-
-// The whole listing of bytes: eight fields to a line, each line ended by
-// CR LF, the last one shorter when the bytes run out.
+// The whole listing of bytes: eight fields to a line, each two upper-case
+// hexadecimal digits and "H" (10 -> "0AH", 255 -> "FFH"), "," after each but
+// the last of a line and ";" after that; each line ended by CR LF, the last
+// one shorter when the bytes run out.
 QByteArray FormatListing(QByteArrayView bytes);

@@ -11,13 +11,7 @@
 
 namespace {
 
-struct Read
-{
-    HeaderReadResult result;
-    BitmapHeaders headers;
-    PaletteColours palette;
-    DecodedPicture picture;
-};
+struct Read { HeaderReadResult result; BitmapHeaders headers; PaletteColours palette; DecodedPicture picture; };
 
 // Reads bytes over what an earlier read left, as the window does, and decodes
 // what is admitted.
@@ -54,7 +48,6 @@ TEST_P(Bitmaps, AdmittedThenDecodedInThePaletteColours)
 {
     const BitmapCase &c = GetParam();
     const Read r = readBytes(c.bytes);
-    ASSERT_TRUE(r.result.ok);
     ASSERT_EQ(IsAdmitted(r.headers), c.admitted);
     if (!c.admitted)
         return;
@@ -91,15 +84,10 @@ INSTANTIATE_TEST_SUITE_P(Files, Bitmaps, ::testing::Values(
     BitmapCase{"runLength", withField(Good, 30, 4, 1), true, "compressed picture data"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(Headers, ShortFileAfterAdmittedOneIsNotAdmittedOnOldValues)
+TEST(Headers, ReadOverAnEarlierFileAndTheTexts)
 {
-    const Read r = readBytes(Good.left(20), readBytes(Good)); // ends inside biWidth
-    EXPECT_FALSE(IsAdmitted(r.headers));
-    EXPECT_EQ(r.headers.biHeight, 0);
-}
-
-TEST(Headers, OneBitFilesReplaceThePaletteOtherDepthsKeepItAndTheTexts)
-{
+    // Cut inside biWidth: not admitted on the values of the file before.
+    EXPECT_FALSE(IsAdmitted(readBytes(Good.left(20), readBytes(Good)).headers));
     // Refused for its width, with a 124-byte header: the entries are taken
     // from where the palette starts, blue, green, red.
     Read before;
