@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-process comparison, on this machine in one go: dotpress-convert on one
-# bitmap against Pillow and ImageMagick writing XBM from the same bitmap, then
-# one dotpress-convert call over 1000 bitmaps.
+# bitmap against the Qt Core floor (bench/floor.cpp: reads the bitmap, writes
+# 10 800 bytes with QSaveFile) and against Pillow and ImageMagick writing XBM
+# from the same bitmap, then one dotpress-convert call over 1000 bitmaps.
 #
 #   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
 #
@@ -16,6 +17,7 @@ build="$(realpath -m "${1:-$here/build-bench}")"
 runs="${RUNS:-30}"
 batch_runs="${BATCH_RUNS:-7}"
 convert_bin="$build/bin/dotpress-convert"
+floor_bin="$build/bin/dotpress-floor"
 sample="$here/samples/dotpress-logo.bmp"
 
 # Debian's python3 is the one python3-pil installs into; a python3 earlier on
@@ -28,7 +30,7 @@ magick=/usr/bin/convert
 source "$here/scripts/setup.sh"
 dotpress_install "${DOTPRESS_PACKAGES[@]}" python3 python3-pil imagemagick eatmydata
 # A fresh clone: the Release build that scripts/bench.sh makes.
-[[ -x $convert_bin ]] || dotpress_build "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+[[ -x $convert_bin && -x $floor_bin ]] || dotpress_build "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 eatmydata_lib="$(ldconfig -p | awk '/libeatmydata\.so /{print $NF; exit}')"
 
 # Scratch files beside the build, on the disk a user's bitmaps would be on
@@ -48,11 +50,11 @@ echo "Pillow $("$python" -c 'import PIL; print(PIL.__version__)'), $("$magick" -
 echo
 
 cd "$work"
-"$python" - "$runs" "$batch_runs" "$convert_bin" "$python" "$magick" "$eatmydata_lib" <<'PY'
+"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" <<'PY'
 import os, statistics, subprocess, sys, time
 
 runs, batch_runs = int(sys.argv[1]), int(sys.argv[2])
-dotpress, python, magick, eatmydata = sys.argv[3:7]
+dotpress, floor, python, magick, eatmydata = sys.argv[3:8]
 devnull = subprocess.DEVNULL
 
 
@@ -85,6 +87,7 @@ single = [
     ("dotpress-convert", [dotpress, "-o", "lcd_x.txt", "x.bmp"], None),
     ("dotpress-convert -o - (no file)", [dotpress, "-o", "-", "x.bmp"], None),
     ("dotpress-convert --version (start)", [dotpress, "--version"], None),
+    ("Qt Core floor (read BMP, QSaveFile 10 800 bytes)", [floor, "x.bmp", "floor.txt"], None),
     ("Pillow BMP -> XBM", [python, "-c",
                            "from PIL import Image; Image.open('x.bmp').save('x_pil.xbm')"], None),
     ("ImageMagick convert BMP -> XBM", [magick, "x.bmp", "x_im.xbm"], None),
@@ -93,10 +96,12 @@ single = [
 medians = race(single, runs)
 print(f"One bitmap, median of {runs} runs each:")
 for name, _, _ in single:
-    print(f"  {name:34s} {ms(medians[name])}")
+    print(f"  {name:50s} {ms(medians[name])}")
 ours = medians["dotpress-convert"]
+qt_floor = medians["Qt Core floor (read BMP, QSaveFile 10 800 bytes)"]
 pil = medians["Pillow BMP -> XBM"]
 im = medians["ImageMagick convert BMP -> XBM"]
+print(f"  dotpress-convert / floor       = {ours / qt_floor:.3f}  (target <= 1.3)")
 print(f"  dotpress-convert / Pillow      = {ours / pil:.3f}  (target <= 0.25)")
 print(f"  dotpress-convert / ImageMagick = {ours / im:.3f}  (target <= 0.08)")
 print()
