@@ -56,9 +56,9 @@ const Row Rows[] = {
     {"BitOrderSample", {"choose bit-order.bmp", "ConvertButton"}, Converted("<tmp>/lcd_bit-order.txt", true, Black)},
     {"LogoSampleInverse", {"choose dotpress-logo.bmp", "InverseOption", "ConvertButton"}, Converted("<tmp>/lcd_dotpress-logo.txt", false, Black)},
     {"AdmitAgainSelectsNormal", {"choose example.bmp", "InverseOption", "ConvertButton", "choose example.bmp"}, Admitted(Example)},
-    {"ListingBesideTheAdmittedBitmap", {"choose example.bmp", "open other", "ConvertButton"}, Converted(Example)},
+    {"ListingBesideTheAdmittedBitmap", {"choose example.bmp", "mkdir other", "open other", "ConvertButton"}, Converted(Example)},
     {"Reset", {"choose example.bmp", "ConvertButton", "ResetButton"}, AfterReset},
-    {"Refused", {"choose example.bmp", "choose small.bmp"}, AfterReset,
+    {"RefusedTopDown", {"choose example.bmp", "choose topdown.bmp"}, AfterReset,
      "plain|Picture Size Error|Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap."},
     {"CutShort", {"choose example.bmp", "choose cut.bmp"}, AfterReset, "warning|Dotpress-0.1|The bitmap cannot be shown.\n\n<tmp>/cut.bmp\n\n"},
     {"NotBM", {"choose example.bmp", "choose magic.bmp"}, AfterReset, "warning|Dotpress-0.1|The bitmap cannot be shown.\n\n<tmp>/magic.bmp\n\n"},
@@ -79,7 +79,7 @@ TEST_P(MainWindowEvents, LeaveTheWindowInItsStateWithItsBoxAndListing)
     write("gone.bmp", m_example);
     write("cut.bmp", m_example.chopped(100));
     write("magic.bmp", "XM" + m_example.mid(2));
-    ASSERT_TRUE(QImage(16, 16, QImage::Format_Mono).save(path("small.bmp")) && QDir(m_temp.path()).mkdir("other"));
+    write("topdown.bmp", m_example.left(22) + QByteArray::fromHex("c0ffffff") + m_example.mid(26)); // height -64
     openFolder();
 
     QStringList percentages;
