@@ -33,19 +33,6 @@ constexpr int TwipsPerPixel = 15;
 constexpr int PreviewPicWidth = 245;
 constexpr int PreviewPicHeight = 69;
 
-// Where the lists start: beside the program, where the samples lie in a build
-// or a copied folder. An installed program's folder (a bin folder with
-// ../share/dotpress/samples beside it) holds no bitmaps, so there they start in
-// the user's home folder instead.
-QString StartFolder(const QString &programFolder)
-{
-    const QDir folder(programFolder);
-    if (folder.dirName() == QLatin1String("bin")
-        && QFileInfo(folder.filePath(QStringLiteral("../share/dotpress/samples"))).isDir())
-        return QDir::homePath();
-    return programFolder;
-}
-
 // A design rectangle given in twips, relative to the container.
 QRect Twips(int left, int top, int width, int height)
 {
@@ -90,6 +77,18 @@ void SetTextColour(QWidget *widget, int red, int green, int blue)
 }
 
 } // namespace
+
+// Beside the program is where the samples lie in a build or a copied folder.
+// An installed program's folder (a bin folder with ../share/dotpress/samples
+// beside it) holds no bitmaps, so there the lists start in the home folder.
+QString StartFolder(const QString &programFolder)
+{
+    const QDir folder(programFolder);
+    if (folder.dirName() == QLatin1String("bin")
+        && QFileInfo(folder.filePath(QStringLiteral("../share/dotpress/samples"))).isDir())
+        return QDir::homePath();
+    return programFolder;
+}
 
 Form1::Form1(SharedState &state, Messages &messages, QWidget *parent)
     : QWidget(parent), m_state(state), m_messages(messages)

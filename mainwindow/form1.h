@@ -17,6 +17,10 @@ class QPushButton;
 class QRadioButton;
 struct SharedState;
 
+// Where the lists start for a program in programFolder: that folder, or the
+// home folder for an installed program.
+QString StartFolder(const QString &programFolder);
+
 // The main window: browse to a 240 x 64, 1-bit bitmap, admit it, show it and
 // convert the picture on display into its DB listing. Every control carries
 // its name as objectName. Boxes go through messages.

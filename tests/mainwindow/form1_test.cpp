@@ -1,201 +1,119 @@
-// The main window driven as a user would, with the state table checked after
-// each event and the listings against fixed bytes.
-#include "drivelist.h"
+// The main window: start-up, then a table of events with the state each run
+// leaves, the box it raised and the listing it wrote, against fixed bytes.
 #include "windowtesting.h"
-
-#include <QCoreApplication>
 
 namespace {
 
+const WindowState StartUp{false, false, false, true, 0, "", "", "", "", "0", "", ""};
+const WindowState AfterReset{false, false, false, true, 0, "", "", "", "", "0", "F", ""};
+WindowState Admitted(const QString &listing)
+{
+    return {true, false, true, true, Red, "64 x 240", "1 Bits  (2 Colors)", "", "", "0", "F", listing};
+}
+WindowState Converted(const QString &listing, bool normal = true, QRgb picture = Red)
+{
+    return {true, true, true, normal, picture, "64 x 240", "1 Bits  (2 Colors)", "Successed", listing, "100", "S", listing};
+}
+
 using MainWindow = WindowTest;
+
+TEST_F(MainWindow, StartsBesideTheProgramOrAtHomeWhenInstalled)
+{
+    EXPECT_EQ(state(), StartUp);
+    EXPECT_EQ(control<FileList>("File1")->path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
+    ASSERT_TRUE(QDir(m_temp.path()).mkpath("share/dotpress/samples") && QDir(m_temp.path()).mkpath("bin"));
+    EXPECT_EQ(StartFolder(m_temp.filePath("bin")), QDir::homePath());
+}
 
 // Records the text of a label each time it is painted.
 struct PaintRecorder : QObject
 {
-    explicit PaintRecorder(QLabel *label) : label(label) { label->installEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *label, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            painted << label->text();
+            m_painted << static_cast<QLabel *>(label)->text();
         return false;
     }
-    QLabel *label;
-    QStringList painted;
+    QStringList m_painted;
 };
 
-void ExpectOneBox(RecordingMessages &messages, Messages::Kind kind, const QString &naming)
+struct Row
 {
-    const auto boxes = messages.take();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].kind, kind);
-    EXPECT_TRUE(boxes[0].text.contains(QDir::toNativeSeparators(naming))) << boxes[0].text.toStdString();
-}
+    const char *name;
+    std::vector<const char *> events; // "choose NAME" in File1, "open FOLDER" in Dir1, "rm FILE", "mkdir FOLDER", or a control to click
+    WindowState expected;
+    const char *box = ""; // how the one box raised starts; "" for none
+    friend void PrintTo(const Row &row, std::ostream *out) { *out << row.name; }
+};
 
-TEST_F(MainWindow, StartsInTheProgramsFolderAndBrowsesStayingOnTheLastGoodFolderOrDrive)
+// A listing written is compared with the file of tests/data/window/ of its name, "-inverse" added for Inverse.
+const QString Example = "<tmp>/lcd_example.txt";
+const Row Rows[] = {
+    {"Admit", {"choose example.bmp"}, Admitted(Example)},
+    {"AdmitUpperCaseName", {"choose Upper.BMP"}, Admitted("<tmp>/lcd_Upper.txt")},
+    {"ConvertNormal", {"choose example.bmp", "ConvertButton"}, Converted(Example)},
+    {"ConvertInverse", {"choose example.bmp", "InverseOption", "ConvertButton"}, Converted(Example, false)},
+    {"BitOrderSample", {"choose bit-order.bmp", "ConvertButton"}, Converted("<tmp>/lcd_bit-order.txt", true, Black)},
+    {"LogoSampleInverse", {"choose dotpress-logo.bmp", "InverseOption", "ConvertButton"}, Converted("<tmp>/lcd_dotpress-logo.txt", false, Black)},
+    {"AdmitAgainSelectsNormal", {"choose example.bmp", "InverseOption", "ConvertButton", "choose example.bmp"}, Admitted(Example)},
+    {"ListingBesideTheAdmittedBitmap", {"choose example.bmp", "mkdir other", "open other", "ConvertButton"}, Converted(Example)},
+    {"Reset", {"choose example.bmp", "ConvertButton", "ResetButton"}, AfterReset},
+    {"RefusedTopDown", {"choose example.bmp", "choose topdown.bmp"}, AfterReset,
+     "plain|Picture Size Error|Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap."},
+    {"CutShort", {"choose example.bmp", "choose cut.bmp"}, AfterReset, "warning|Dotpress-0.1|The bitmap cannot be shown.\n\n<tmp>/cut.bmp\n\n"},
+    {"NotBM", {"choose example.bmp", "choose magic.bmp"}, AfterReset, "warning|Dotpress-0.1|The bitmap cannot be shown.\n\n<tmp>/magic.bmp\n\n"},
+    {"Vanished", {"choose example.bmp", "rm gone.bmp", "choose gone.bmp"}, AfterReset,
+     "warning|Dotpress-0.1|The bitmap cannot be opened.\n\n<tmp>/gone.bmp\n\n"},
+    {"ListingCannotBeWritten", {"choose example.bmp", "ConvertButton", "rm lcd_example.txt", "mkdir lcd_example.txt", "ConvertButton"},
+     {true, false, true, true, Red, "64 x 240", "1 Bits  (2 Colors)", "Failed", "", "99", "F", Example},
+     "warning|Dotpress-0.1|The listing cannot be written.\n\n<tmp>/lcd_example.txt\n\n"},
+};
+
+class MainWindowEvents : public WindowTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(MainWindowEvents, LeaveTheWindowInItsStateWithItsBoxAndListing)
 {
-    EXPECT_EQ(state(), StartUp);
-    EXPECT_EQ(form.windowTitle(), "Dotpress-0.1");
-    const QString programFolder = QDir::cleanPath(QCoreApplication::applicationDirPath());
-    EXPECT_EQ(file1()->path(), programFolder);
-    EXPECT_EQ(control<DriveList>("Drive1")->drive(), DriveList::driveOf(programFolder));
-    EXPECT_EQ(file1()->findItems("dotpress-logo.bmp", Qt::MatchExactly).size(), 1);
-
-    for (const char *folder : {"inner", "e.bmp", "vanishing"})
-        QDir(path()).mkpath(folder);
-    for (const char *name : {"b.bmp", "A.BMP", "c.Bmp", "notes.txt", "inner/low.bmp"})
-        WriteFileOrFail(path(name), MakeBmp({}));
-    openFolder();
-    const QStringList bitmaps{"A.BMP", "b.bmp", "c.Bmp"};
-    EXPECT_EQ(files(), bitmaps);
-    // A click or an arrow key only selects.
-    QTest::mouseClick(file1()->viewport(), Qt::LeftButton, {}, file1()->visualItemRect(file1()->item(1)).center());
-    QTest::keyClick(file1(), Qt::Key_Down);
-    EXPECT_EQ(file1()->fileName(), "c.Bmp");
-    auto *dir1 = control<DirList>("Dir1");
-    auto openInDir1 = [&](const char *name) {
-        const auto items = dir1->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-        ASSERT_EQ(items.size(), 1);
-        DoubleClick(dir1->viewport(), dir1->visualItemRect(items.first()).center());
-    };
-    openInDir1("inner");
-    EXPECT_EQ(files(), QStringList{"low.bmp"});
-    dir1->setCurrentItem(dir1->currentItem()->parent());
-    QTest::keyClick(dir1, Qt::Key_Return);
-    EXPECT_EQ(file1()->path(), path());
-
-    // A folder or a drive that cannot be opened leaves the lists where they were.
-    ASSERT_TRUE(QDir(path()).rmdir("vanishing"));
-    openInDir1("vanishing");
-    ExpectOneBox(messages, Messages::Kind::Warning, path("vanishing"));
-    auto *drive1 = control<DriveList>("Drive1");
-    const QString goodDrive = drive1->drive();
-    drive1->setDrive(path("no-such-volume"));
-    ExpectOneBox(messages, Messages::Kind::Warning, path("no-such-volume"));
-    EXPECT_EQ(drive1->drive(), goodDrive);
-    EXPECT_EQ(files(), bitmaps);
-    EXPECT_EQ(state(), StartUp);
-}
-
-TEST_F(MainWindow, AdmitsOnDoubleClickOrEnterAndRefusesWithTheSizeBox)
-{
-    QByteArray topDown = MakeBmp({});
-    PokeLe(topDown, 22, 4, -64);
-    WriteFileOrFail(path("topdown.bmp"), topDown);
-    WriteFileOrFail(path("4bit.bmp"), MakeBmp({.bitCount = 4}));
-    WriteFileOrFail(path("turned.bmp"), MakeBmp({.width = 64, .height = 240}));
-    for (const char *name : {"good.bmp", "Other.BMP"})
-        WriteFileOrFail(path(name), MakeBmp({}));
+    for (const char *sample : {"bit-order.bmp", "dotpress-logo.bmp"})
+        ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + "/" + sample, path(sample)));
+    write("Upper.BMP", m_example);
+    write("gone.bmp", m_example);
+    write("cut.bmp", m_example.chopped(100));
+    write("magic.bmp", "XM" + m_example.mid(2));
+    write("topdown.bmp", m_example.left(22) + QByteArray::fromHex("c0ffffff") + m_example.mid(26)); // height -64
     openFolder();
 
-    choose("good.bmp");
-    EXPECT_EQ(state(), Admitted(listingFor("", "good")));
-    EXPECT_EQ(control<QLabel>("PreviewPic")->pixmap().size(), QSize(240, 64));
-    // Admitting again after an Inverse conversion selects Normal.
-    click("InverseOption");
-    click("ConvertButton");
-    choose("Other.BMP", true);
-    EXPECT_EQ(state(), Admitted(listingFor("", "Other")));
-    EXPECT_TRUE(messages.boxes.empty());
-
-    for (const char *refused : {"4bit.bmp", "turned.bmp", "topdown.bmp"}) {
-        SCOPED_TRACE(refused);
-        choose("good.bmp");
-        choose(refused);
-        const auto boxes = messages.take();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].kind, Messages::Kind::Plain);
-        EXPECT_EQ(boxes[0].title, "Picture Size Error");
-        EXPECT_EQ(boxes[0].text, "Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap.");
-        EXPECT_EQ(state(), AfterReset);
-    }
-}
-
-TEST_F(MainWindow, ConvertsInBothSensesPaintingEachPercentage)
-{
-    WriteFileOrFail(path("example.bmp"), MakeBmp({.index = [](int x, int y) { return y == 0 && WorkedExampleOn(x) ? 0 : 1; }}));
-    openFolder();
-    choose("example.bmp");
-    QCoreApplication::processEvents();
     QStringList percentages;
     for (int percent = 0; percent <= 100; ++percent)
         percentages << QString::number(percent);
-
-    const char *senses[][3] = {{"NormalOption", WorkedExampleLine, "00H"},
-                               {"InverseOption", "        DB FEH,00H,7FH,F0H,0FH,FFH,FAH,3FH;", "FFH"}};
-    for (const auto &[option, firstLine, otherField] : senses) {
-        SCOPED_TRACE(option);
-        click(option);
-        PaintRecorder recorder(control<QLabel>("ProgressPer"));
-        click("ConvertButton");
-        // The run holds the event loop: each step is painted there and then.
-        EXPECT_EQ(recorder.painted, percentages);
-        EXPECT_EQ(state(), Converted(listingFor("", "example"), option[0] == 'N'));
-        EXPECT_EQ(ReadFileOrEmpty(listingFor("", "example")), UniformListing(otherField, {{0, firstLine}}));
+    PaintRecorder progress;
+    control("ProgressPer")->installEventFilter(&progress);
+    for (const QString event : GetParam().events) {
+        const QString name = event.section(' ', 1);
+        if (event.startsWith("choose "))
+            choose(name);
+        else if (event.startsWith("open "))
+            openFolder(name);
+        else if (event.startsWith("rm ") || event.startsWith("mkdir "))
+            ASSERT_TRUE(event.startsWith("rm ") ? QFile::remove(path(name)) : QDir(m_temp.path()).mkdir(name));
+        else {
+            progress.m_painted.clear();
+            click(event);
+            // A run holds the event loop: each step is painted there and then.
+            EXPECT_TRUE(event != "ConvertButton" || progress.m_painted == percentages.mid(0, m_form.resultFlag() == "S" ? 101 : 100));
+        }
     }
-    EXPECT_TRUE(messages.boxes.empty());
-}
-
-TEST_F(MainWindow, FailuresAreReportedAndTheWindowCarriesOn)
-{
-    for (const char *name : {"logo.bmp", "gone.bmp"})
-        WriteFileOrFail(path(name), MakeBmp({}));
-    WriteFileOrFail(path("cut.bmp"), MakeBmp({}).chopped(100));
-    openFolder();
-    ASSERT_TRUE(QFile::remove(path("gone.bmp")));
-    for (const char *bad : {"gone.bmp", "cut.bmp"}) {
-        choose("logo.bmp");
-        choose(bad);
-        ExpectOneBox(messages, Messages::Kind::Warning, path(bad));
-        EXPECT_EQ(state(), AfterReset) << bad;
+    EXPECT_EQ(state(), GetParam().expected);
+    EXPECT_EQ(m_messages.m_boxes.size(), *GetParam().box ? 1 : 0);
+    for (const QString &box : m_messages.m_boxes)
+        EXPECT_TRUE(local(box).startsWith(GetParam().box)) << local(box).toStdString();
+    if (QString listing = std::get<11>(GetParam().expected); std::get<7>(GetParam().expected) == "Successed") {
+        QFile written(QString(listing).replace("<tmp>", m_temp.path()));
+        QFile expected(DOTPRESS_WINDOW_DATA + listing.mid(5).replace(".txt", std::get<3>(GetParam().expected) ? ".txt" : "-inverse.txt"));
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll().toStdString(), expected.readAll().toStdString());
     }
-
-    // A folder where the listing should go: the write fails.
-    choose("logo.bmp");
-    const QString listing = listingFor("", "logo");
-    ASSERT_TRUE(QDir().mkdir(listing));
-    click("ConvertButton");
-    WindowState failed = Admitted(listing);
-    failed.status = "Failed";
-    failed.progress = state().progress; // as far as the run got
-    EXPECT_EQ(state(), failed);
-    ExpectOneBox(messages, Messages::Kind::Warning, listing);
-    ASSERT_TRUE(QDir().rmdir(listing));
-    click("ConvertButton");
-    EXPECT_EQ(state(), Converted(listing));
 }
 
-TEST_F(MainWindow, ListingGoesBesideTheAdmittedBitmapWhateverTheListsShowUntilReset)
-{
-    click("ResetButton");
-    EXPECT_EQ(state(), AfterReset);
-    for (const char *folder : {"a", "b", "empty"})
-        QDir(path()).mkpath(folder);
-    WriteFileOrFail(path("a/first.bmp"), MakeBmp({}));
-    WriteFileOrFail(path("b/second.bmp"), MakeBmp({}));
-    openFolder("a");
-    choose("first.bmp");
-    const QString listing = listingFor("a", "first");
-
-    // Browsing after the admission changes nothing of the window.
-    openFolder("b");
-    QTest::mouseClick(file1()->viewport(), Qt::LeftButton, {}, file1()->visualItemRect(file1()->item(0)).center());
-    EXPECT_EQ(state(), Admitted(listing));
-    click("InverseOption");
-    click("ConvertButton");
-    EXPECT_EQ(state(), Converted(listing, false));
-    EXPECT_EQ(ReadFileOrEmpty(listing), UniformListing("FFH"));
-    EXPECT_FALSE(QFile::exists(path("b/lcd_second.txt")));
-    // Nor does a folder with nothing selected give a listing called "lcd_".
-    openFolder("empty");
-    click("ConvertButton");
-    EXPECT_EQ(state(), Converted(listing, false));
-    EXPECT_EQ(QDir(path("empty")).entryList(QDir::Files), QStringList());
-
-    click("ResetButton");
-    EXPECT_EQ(state(), AfterReset);
-    EXPECT_EQ(file1()->path(), path("empty"));
-    click("ExitButton");
-    EXPECT_FALSE(form.isVisible());
-}
+INSTANTIATE_TEST_SUITE_P(Table, MainWindowEvents, ::testing::ValuesIn(Rows), [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

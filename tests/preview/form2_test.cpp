@@ -1,58 +1,69 @@
-// The whole road through both windows: admit, Convert in each sense, Preview,
-// Show, and every dot against the bitmap's pixel. Listings changed on disk
-// since Convert are in faults_test.cpp.
+// The LCD preview over the example's listing as Convert wrote it: it opens
+// blank, Show draws every dot, and Show again draws the listing as it now is.
 #include "windowtesting.h"
+
+#include <algorithm>
 
 namespace {
 
-constexpr QRgb Black = qRgb(0, 0, 0), Green = qRgb(0, 128, 0), Nothing = qRgba(0, 0, 0, 0);
+constexpr QRgb Nothing = qRgba(0, 0, 0, 0);
 
-// The colour of each of the 240 x 64 dots, and nothing drawn past them.
-void ExpectDots(const QImage &lcd, const std::function<QRgb(int, int)> &colour)
+struct Changed
 {
-    for (int y = 0; y < LcdHeight; ++y)
-        for (int x = 0; x < LcdWidth; ++x)
-            ASSERT_EQ(lcd.pixel(x, y), colour(x, y)) << "dot " << x << ", " << y;
-    EXPECT_EQ(lcd.pixel(LcdWidth, 0), Nothing);
-    EXPECT_EQ(lcd.pixel(0, LcdHeight), Nothing);
+    const char *name;
+    QByteArray listing; // what the listing becomes before Show again: empty, as it is; null, removed
+    const char *box;    // in the box raised; "" for none
+    int black, green;   // the dots drawn then
+    friend void PrintTo(const Changed &row, std::ostream *out) { *out << row.name; }
+};
+
+const QByteArray Ones = "        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,FFH;\r\n";
+const Changed ChangedListings[] = {
+    {"Unchanged", "", "", int(WorkedExampleColumns.size()), 240 * 64 - int(WorkedExampleColumns.size())},
+    {"Removed", {}, "The listing cannot be opened.", 0, 0},
+    {"CharacterNotHex", Ones + "        DB GGH,GGH,GGH,GGH,GGH,GGH,GGH,GGH;\r\n", "line 2: unexpected character 'G'", 64, 0},
+    {"LineCutShort", Ones + Ones + "        DB\r\n", "line 3: only 10 characters", 128, 0},
+    {"LineAtTheLimit", "        DB " + QByteArray(65523, '0') + "H;\r\n", "", 0, 240 * 64},
+    {"LineOverTheLimit", "        DB " + QByteArray(65524, '0') + "H;\r\n", "line 1: longer than 65536 characters", 0, 0},
+};
+
+class Preview : public WindowTest, public ::testing::WithParamInterface<Changed>
+{
+};
+
+TEST_P(Preview, OpensBlankShowsEveryDotThenTheListingAsItNowIsOrWhichLineFails)
+{
+    openFolder();
+    choose("example.bmp");
+    click("ConvertButton");
+    QImage opened, first, second, reopened;
+    auto show = [](Form2 &form2) { form2.findChild<QPushButton *>("ShowButton")->click(); return form2.lcdImage(); };
+    preview([&](Form2 &form2) {
+        opened = form2.lcdImage();
+        first = show(form2);
+        if (GetParam().listing.isNull())
+            EXPECT_TRUE(QFile::remove(m_shared.outputPath));
+        else if (!GetParam().listing.isEmpty())
+            write("lcd_example.txt", GetParam().listing);
+        second = show(form2);
+    });
+    preview([&](Form2 &form2) { reopened = form2.lcdImage(); });
+
+    QImage expected(first.size(), QImage::Format_ARGB32), blank = expected;
+    blank.fill(Nothing);
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x)
+            expected.setPixel(x, y, x >= 240 || y >= 64 ? Nothing : y == 0 && WorkedExampleColumns.count(x) ? Black : Green);
+    EXPECT_TRUE(first == expected && opened == blank && reopened == blank);
+    const QRgb *dots = reinterpret_cast<const QRgb *>(second.constBits()), *end = dots + second.width() * second.height();
+    EXPECT_EQ(std::count(dots, end, Black), GetParam().black);
+    EXPECT_EQ(std::count(dots, end, Green), GetParam().green);
+    EXPECT_EQ(m_messages.m_boxes.size(), *GetParam().box ? 1 : 0);
+    for (const QString &box : m_messages.m_boxes)
+        EXPECT_TRUE(local(box).startsWith("warning|LCD Preview|") && local(box).contains("\n\n<tmp>/lcd_example.txt\n\n")
+                    && box.contains(GetParam().box)) << local(box).toStdString();
 }
 
-using Preview = WindowTest;
-
-TEST_F(Preview, ShowsEveryPixelInEachSense)
-{
-    const std::function<int(int, int)> pictures[] = {
-        [](int x, int y) { return (x * 7 + y * 3) % 5 == 0 || x == y ? 0 : 1; },
-        [](int x, int y) { return (x / 8 + y) % 2; },
-        [](int x, int y) { return int(((x * 2654435761u) ^ (y * 40503u)) >> 7) & 1; },
-    };
-    for (int n = 0; n < 3; ++n) {
-        // Palette colours neither black nor green: the dots come from the bits.
-        const QString name = QString("picture%1.bmp").arg(n);
-        WriteFileOrFail(path(name), MakeBmp({.palette0 = 0x102030, .palette1 = 0xF0E0D0, .index = pictures[n]}));
-        openFolder();
-        choose(name);
-        for (const char *option : {"NormalOption", "InverseOption"}) {
-            SCOPED_TRACE(name.toStdString() + " " + option);
-            click(option);
-            click("ConvertButton");
-            QImage opened, first, second, boxShows;
-            preview([&](Form2 &form2) {
-                opened = form2.lcdImage();
-                first = Show(form2);
-                second = Show(form2);
-                auto *lcdPic = form2.findChild<QLabel *>("LcdPic");
-                boxShows = lcdPic->grab(QRect(lcdPic->contentsRect().topLeft(), QSize(240, 64))).toImage();
-            });
-            ExpectDots(opened, [](int, int) { return Nothing; }); // each opening starts blank
-            EXPECT_EQ(first, second);
-            ExpectDots(first, [&](int x, int y) { return pictures[n](x, y) == (option[0] == 'N' ? 0 : 1) ? Black : Green; });
-            EXPECT_EQ(boxShows.convertToFormat(QImage::Format_RGB32), first.copy(0, 0, 240, 64).convertToFormat(QImage::Format_RGB32));
-            if (HasFatalFailure())
-                return;
-        }
-    }
-    EXPECT_TRUE(messages.boxes.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Listings, Preview, ::testing::ValuesIn(ChangedListings), [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
