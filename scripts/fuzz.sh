@@ -11,12 +11,7 @@ source "$(dirname "$0")/setup.sh"
 seconds="${1:-60}"
 build="${DOTPRESS_FUZZ_BUILD:-$DOTPRESS_ROOT/build-fuzz}"
 
-targets=(fuzz_decode)
-if [ -f "$DOTPRESS_ROOT/core/listingreader.h" ]; then
-    targets+=(fuzz_listing)
-else
-    echo "== fuzz_listing left out: core/listingreader.h is missing"
-fi
+targets=(fuzz_decode fuzz_listing)
 
 dotpress_install "${DOTPRESS_PACKAGES[@]}" clang libclang-rt-14-dev
 cmake -S "$DOTPRESS_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -33,12 +33,7 @@ TEST(OutputNaming, LcdPrefixAndTxtForEveryBmpWhateverItsCase)
 namespace {
 
 // The worked example's 64 dots, and lines of one field.
-const QByteArray Worked = [] {
-    QByteArray dots;
-    for (int x = 0; x < 64; ++x)
-        dots += WorkedExampleOn(x) ? '1' : '0';
-    return dots;
-}();
+const QByteArray Worked = WorkedExampleDots;
 QByteArray Lines(const char *field, int count) { return (RepeatedLine(field) + "\r\n").repeated(count); }
 
 } // namespace

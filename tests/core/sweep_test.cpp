@@ -14,20 +14,15 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <iostream>
+#include <cstdio>
 
-namespace {
-
-struct Sweep
+TEST(Sweep, BmpsuiteCutsAndOddFieldsAreRefusedFailOrDecodeRight)
 {
     const QByteArray sample = ReadFileOrEmpty(QStringLiteral(DOTPRESS_SAMPLES_DIR "/bit-order.bmp"));
     const QByteArray listing = ReadFileOrEmpty(QStringLiteral(DOTPRESS_TEST_DATA "/lcd_bit-order.txt"));
     int refused = 0, failed = 0, decoded = 0;
-
-    void run(const QString &name, const QByteArray &bytes)
-    {
-        QBuffer buffer;
-        buffer.setData(bytes);
+    const auto sweep = [&](const QString &name, QByteArray bytes) {
+        QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         BitmapHeaders headers;
         PaletteColours palette;
@@ -35,49 +30,38 @@ struct Sweep
         if (!IsAdmitted(headers))
             return void(++refused);
         const DecodedPicture picture = DecodeBitmap(buffer, headers, palette);
-        if (!picture.ok()) {
-            EXPECT_FALSE(picture.error.isEmpty()) << name.toStdString();
+        EXPECT_TRUE(picture.ok() || !picture.error.isEmpty()) << name.toStdString();
+        if (!picture.ok())
             return void(++failed);
-        }
         ++decoded;
         QByteArray written;
         EncodeRows(picture, *SetScanBounds(headers), OnColour(palette, Sense::Normal), written);
-        if (PaletteRgb(palette[0]) == Rgb(0, 0, 0) && PaletteRgb(palette[1]) == Rgb(255, 255, 255))
-            EXPECT_EQ(written, listing) << name.toStdString();
-        EXPECT_EQ(written.size(), 10800) << name.toStdString();
-    }
-};
-
-} // namespace
-
-TEST(Sweep, BmpsuiteCutsAndOddFieldsAreRefusedFailOrDecodeRight)
-{
-    Sweep sweep;
+        const bool samplePalette = PaletteRgb(palette[0]) == Rgb(0, 0, 0) && PaletteRgb(palette[1]) == Rgb(255, 255, 255);
+        EXPECT_TRUE(samplePalette ? written == listing : written.size() == 10800) << name.toStdString();
+    };
     int bmpsuite = 0;
     for (QDirIterator it(QStringLiteral(DOTPRESS_TEST_DATA "/bmpsuite"), {"*.bmp"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); ++bmpsuite) {
         QByteArray bytes = ReadFileOrEmpty(it.next());
-        sweep.run(it.filePath(), bytes);
+        sweep(it.filePath(), bytes);
         PokeLe(bytes, 18, 4, 240);
         PokeLe(bytes, 22, 4, 64);
         PokeLe(bytes, 28, 2, 1);
-        sweep.run(it.filePath() + " as 240 x 64", bytes);
+        sweep(it.filePath() + " as 240 x 64", bytes);
     }
     EXPECT_EQ(bmpsuite, 60);
-    for (qsizetype length = 0; length <= sweep.sample.size(); ++length)
-        sweep.run(QStringLiteral("cut at %1").arg(length), sweep.sample.left(length));
+    for (qsizetype length = 0; length <= sample.size(); ++length)
+        sweep(QStringLiteral("cut at %1").arg(length), sample.left(length));
     const std::pair<int, int> fields[] = {{0, 2}, {2, 4}, {6, 2}, {8, 2}, {10, 4}, {14, 4}, {18, 4}, {22, 4},
                                           {26, 2}, {28, 2}, {30, 4}, {34, 4}, {38, 4}, {42, 4}, {46, 4}, {50, 4}};
-    const std::int64_t values[] = {0, 1, 2, 3, 4, 8, 12, 16, 24, 32, 39, 40, 41, 54, 61, 62, 63, 64, 66, 108,
-                                   124, 240, 255, 256, 2110, 2111, 0x7FFF, 0xFFFF, INT_MAX, -1, -64, INT_MIN};
     for (const auto &[offset, size] : fields) {
-        for (const std::int64_t value : values) {
-            QByteArray bytes = sweep.sample;
+        for (const std::int64_t value : {0, 1, 2, 3, 4, 8, 12, 16, 24, 32, 39, 40, 41, 54, 61, 62, 63, 64, 66, 108,
+                                         124, 240, 255, 256, 2110, 2111, 0x7FFF, 0xFFFF, INT_MAX, -1, -64, INT_MIN}) {
+            QByteArray bytes = sample;
             PokeLe(bytes, offset, size, value);
-            sweep.run(QStringLiteral("field at %1 = %2").arg(offset).arg(value), bytes);
+            sweep(QStringLiteral("field at %1 = %2").arg(offset).arg(value), bytes);
         }
     }
-    std::cout << "[ figures  ] " << sweep.refused << " refused, " << sweep.failed << " failed, "
-              << sweep.decoded << " decoded" << std::endl;
-    EXPECT_GT(sweep.decoded, 0);
-    EXPECT_GT(sweep.failed, 0);
+    std::printf("[ figures  ] %d refused, %d failed, %d decoded\n", refused, failed, decoded);
+    EXPECT_GT(decoded, 0);
+    EXPECT_GT(failed, 0);
 }

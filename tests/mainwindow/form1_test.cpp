@@ -108,7 +108,7 @@ TEST_P(MainWindowEvents, LeaveTheWindowInItsStateWithItsBoxAndListing)
         EXPECT_TRUE(local(box).startsWith(GetParam().box)) << local(box).toStdString();
     if (QString listing = std::get<11>(GetParam().expected); std::get<7>(GetParam().expected) == "Successed") {
         QFile written(QString(listing).replace("<tmp>", m_temp.path()));
-        QFile expected(DOTPRESS_WINDOW_DATA + listing.mid(5).replace(".txt", std::get<3>(GetParam().expected) ? ".txt" : "-inverse.txt"));
+        QFile expected(DOTPRESS_TEST_DATA + listing.mid(5).replace(".txt", std::get<3>(GetParam().expected) ? ".txt" : "-inverse.txt"));
         ASSERT_TRUE(written.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
         EXPECT_EQ(written.readAll().toStdString(), expected.readAll().toStdString());
     }

@@ -5,37 +5,33 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 
 // Builds BMP files for the tests, independently of the code under test:
-// bottom-up rows, leftmost pixel in the highest bit, rows padded to 4 bytes.
+// bottom-up rows padded to 4 bytes, the leftmost pixel in the highest bits.
 struct BmpLayout
 {
     int width = 240;
     int height = 64;
-    int bitCount = 1;
-    int infoSize = 40;             // 40, 108 or 124 write a full header of that size
+    int bitCount = 1;                  // 1, 4 or 8
+    int infoSize = 40;                 // the palette follows the info header
     std::uint32_t palette0 = 0x000000; // 0xRRGGBB
     std::uint32_t palette1 = 0xFFFFFF;
-    int clrUsed = 0;
     // The palette index of pixel (x, y), y = 0 the top row. Default: all 1.
     std::function<int(int x, int y)> index;
 };
 
 QByteArray MakeBmp(const BmpLayout &layout);
 
-// Overwrites a little-endian field of size bytes (2, 3 or 4) at offset.
+// Overwrites a little-endian field of size bytes at offset.
 void PokeLe(QByteArray &bytes, int offset, int size, std::int64_t value);
 
-// Writes bytes to path; fails the current test when it cannot.
 void WriteFileOrFail(const QString &path, const QByteArray &bytes);
 QByteArray ReadFileOrEmpty(const QString &path);
 
-// A listing line made of eight copies of one field, e.g. RepeatedLine("00H").
+// A line of eight copies of one field ("00H"), and a listing of 240 of them, each ended by CR LF.
 QByteArray RepeatedLine(const char *field);
-// A whole listing: 240 such lines, each ended by CR LF, some replaced by others.
-QByteArray UniformListing(const char *field, const std::map<int, QByteArray> &replaced = {});
+QByteArray UniformListing(const char *field);
 
-// The worked example: row 0 lights these columns of 0 to 63, and its first line.
-bool WorkedExampleOn(int column);
+// The worked example: its first line, and the 64 dots of row 0 that it draws.
 inline constexpr char WorkedExampleLine[] = "        DB 01H,FFH,80H,0FH,F0H,00H,05H,C0H;";
+inline constexpr char WorkedExampleDots[] = "1000000011111111000000011111000000001111000000001010000000000011";
