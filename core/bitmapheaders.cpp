@@ -147,11 +147,6 @@ PictureDataProblem CheckPictureData(const BitmapHeaders &h, qint64 fileSize)
         return PictureDataProblem::PaletteIncomplete;
     if (h.bfOffBits < paletteEnd || h.bfOffBits > fileSize)
         return PictureDataProblem::DataOffsetInvalid;
-    const qint64 width = h.biWidth < 0 ? -qint64(h.biWidth) : h.biWidth;
-    const qint64 height = h.biHeight < 0 ? -qint64(h.biHeight) : h.biHeight;
-    const qint64 rowBytes = (width * h.biBitCount + 31) / 32 * 4;
-    if (qint64(h.bfOffBits) + rowBytes * height > fileSize)
-        return PictureDataProblem::DataIncomplete;
     return PictureDataProblem::None;
 }
 

@@ -89,12 +89,13 @@ enum class PictureDataProblem {
     UnsupportedCompression, // a 1-bit picture is stored uncompressed or not at all
     PaletteIncomplete,      // fewer than two entries, or the palette overlaps the data or the end
     DataOffsetInvalid,      // the pixel data would start before the palette ends or past the file
-    DataIncomplete,         // the file ends before the last row of pixel data
+    DataIncomplete,         // the file ends before the last row of pixel data (found by the decode)
 };
 
-// Checks that an admitted bitmap's file holds both palette entries and every
-// row of pixel data that its headers promise. A decoder given such a file
-// would otherwise invent the missing colours or rows.
+// Checks that an admitted bitmap's file holds the palette that its headers
+// promise and that its pixel data starts after it, within the file; whether
+// every row is there the decode finds as it reads them. A decoder given a
+// file that fails would otherwise invent the missing colours or rows.
 PictureDataProblem CheckPictureData(const BitmapHeaders &headers, qint64 fileSize);
 
 // A short English description of a problem, for messages.

@@ -41,14 +41,13 @@ DecodedPicture DecodeBitmap(QIODevice &device, const BitmapHeaders &headers,
     const PictureDataProblem problem = CheckPictureData(headers, device.size());
     if (problem != PictureDataProblem::None)
         return Failed(DescribeProblem(problem));
-    if (headers.bfType != BmpType || headers.biPlanes != 1 || !KnownInfoHeader(headers.biSize))
-        return Failed(QStringLiteral("the picture cannot be decoded: Unable to read image data"));
-
     QByteArray rows;
     if (device.seek(headers.bfOffBits))
         rows = device.read(RowBytes * LcdHeight);
     if (rows.size() != RowBytes * LcdHeight)
         return Failed(DescribeProblem(PictureDataProblem::DataIncomplete));
+    if (headers.bfType != BmpType || headers.biPlanes != 1 || !KnownInfoHeader(headers.biSize))
+        return Failed(QStringLiteral("the picture cannot be decoded: Unable to read image data"));
 
     DecodedPicture picture;
     picture.palette = palette;

@@ -129,13 +129,14 @@ ListingReadResult ReadListing(QIODevice &device, int width, int height, const Do
             result.line = number;
             break;
         }
+        // A line that does not fit in the buffer comes out longer than the
+        // limit, whatever its end.
         QByteArrayView line(buffer.data(), got);
-        const bool ended = line.endsWith('\n');
-        if (ended)
+        if (line.endsWith('\n'))
             line.chop(1);
         if (line.endsWith('\r'))
             line.chop(1);
-        if (line.size() > MaxLineLength || (!ended && !device.atEnd())) {
+        if (line.size() > MaxLineLength) {
             result.problem = ListingProblem::LineTooLong;
             result.reason = QStringLiteral("longer than %1 characters").arg(MaxLineLength);
             result.line = number;
