@@ -21,6 +21,8 @@ TEST_F(MainWindow, StartsBesideTheProgramOrAtHomeWhenInstalled)
 {
     EXPECT_EQ(state(), StartUp);
     EXPECT_EQ(control<FileList>("File1")->path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
+    // A volume is chosen even where the mount table does not list it (a chroot).
+    EXPECT_FALSE(control<QComboBox>("Drive1")->currentData().toString().isEmpty());
     ASSERT_TRUE(QDir(m_temp.path()).mkpath("share/dotpress/samples") && QDir(m_temp.path()).mkpath("bin"));
     EXPECT_EQ(StartFolder(m_temp.filePath("bin")), QDir::homePath());
 }
