@@ -1,5 +1,5 @@
 // Arbitrary text through the listing reader, as the preview reads a file:
-// from a device in blocks, and the same text whole from memory. Beyond the
+// from a device line by line, and the same text from memory. Beyond the
 // sanitizers' own checks it stops when the two readings disagree, when a dot
 // falls outside the picture or comes out of order, or when an error has no
 // reason.
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     LcdDots streamed;
     const ListingReadResult fromDevice = ReadListing(device, streamed);
     if (!sameResult(fromMemory, fromDevice) || whole.bytes() != streamed.bytes())
-        broken("reading in blocks gives what reading whole gives");
+        broken("reading from a device gives what reading from memory gives");
 
     // A small odd picture wraps often: every dot must land inside it, in
     // walk order.
