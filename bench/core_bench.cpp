@@ -2,11 +2,11 @@
 // admitting the headers, decoding, encoding the listing in memory, writing it
 // to disk, and reading it back into the LCD dots.
 
-#include "bitmapheaders.h"
-#include "decodedpicture.h"
+#include "bitmapfile.h"
 #include "encoder.h"
 #include "listingformat.h"
 #include "listingreader.h"
+#include "outputfile.h"
 #include "picture.h"
 
 #include <benchmark/benchmark.h>
@@ -53,9 +53,12 @@ const Sample &sample()
             std::exit(2);
         }
         s.bytes = file.readAll();
-        const HeaderReadResult read = ReadBitmapHeaders(s.path, s.headers, s.palette);
-        s.picture = DecodeBitmapFile(s.path, s.headers, s.palette);
-        if (!read.ok || !IsAdmitted(s.headers) || !s.picture.ok()) {
+        file.seek(0);
+        const BitmapFile read = ReadBitmapFile(file);
+        s.headers = read.headers;
+        s.palette = read.palette;
+        s.picture = DecodeBitmap(read);
+        if (!read.ok() || !IsAdmitted(s.headers) || !s.picture.ok()) {
             std::fprintf(stderr, "%s is not an admitted bitmap\n", qPrintable(s.path));
             std::exit(2);
         }
@@ -68,49 +71,38 @@ const Sample &sample()
 QByteArray encodeSample(const PixelSource &source, Sense sense)
 {
     const Sample &s = sample();
-    QByteArray listing;
-    EncodeRows(source, *SetScanBounds(s.headers), OnColour(s.palette, sense), listing);
-    return listing;
+    return FormatListing(EncodePixels(source, SetScanBounds(s.headers), OnColour(s.palette, sense)));
 }
 
-// Open, read 54 bytes and the palette, close, and the admission test.
-void BM_HeadersFromFile(benchmark::State &state)
+// Open, read the headers, the palette and the rows in one pass, close, and
+// the admission test.
+void BM_ReadFile(benchmark::State &state)
 {
     const QString path = sample().path;
-    BitmapHeaders headers;
-    PaletteColours palette{};
     for (auto _ : state) {
-        const HeaderReadResult read = ReadBitmapHeaders(path, headers, palette);
-        benchmark::DoNotOptimize(read.ok && IsAdmitted(headers));
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("cannot open the sample");
+            break;
+        }
+        const BitmapFile read = ReadBitmapFile(file);
+        benchmark::DoNotOptimize(read.ok() && IsAdmitted(read.headers));
     }
 }
-BENCHMARK(BM_HeadersFromFile);
+BENCHMARK(BM_ReadFile);
 
-// The same parse without the file system: what the reading itself costs.
-void BM_HeadersFromMemory(benchmark::State &state)
+// The data check and the decode of what was read: what a conversion costs
+// before the encoder.
+void BM_Decode(benchmark::State &state)
 {
-    const QByteArray bytes = sample().bytes;
-    BitmapHeaders headers;
-    PaletteColours palette{};
-    for (auto _ : state) {
-        QBuffer buffer;
-        buffer.setData(bytes);
-        buffer.open(QIODevice::ReadOnly);
-        const HeaderReadResult read = ReadBitmapHeaders(buffer, headers, palette);
-        benchmark::DoNotOptimize(read.ok && IsAdmitted(headers));
-    }
-}
-BENCHMARK(BM_HeadersFromMemory);
-
-// The data check and the decode of the file: what a conversion costs before
-// the encoder.
-void BM_DecodeFile(benchmark::State &state)
-{
-    const Sample &s = sample();
+    QBuffer buffer;
+    buffer.setData(sample().bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const BitmapFile read = ReadBitmapFile(buffer);
     for (auto _ : state)
-        benchmark::DoNotOptimize(DecodeBitmapFile(s.path, s.headers, s.palette));
+        benchmark::DoNotOptimize(DecodeBitmap(read));
 }
-BENCHMARK(BM_DecodeFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Decode)->Unit(benchmark::kMicrosecond);
 
 // The encoder over the decoded picture, as the converter runs it: 15 360
 // pixels to the 10 800 bytes of the listing in memory. Target: 100 us.
@@ -140,10 +132,8 @@ void BM_EncodeRowsWithProgress(benchmark::State &state)
     int last = 0;
     const ProgressFn progress = [&last](int percent) { last = percent; };
     for (auto _ : state) {
-        QByteArray listing;
-        EncodeRows(source, *SetScanBounds(s.headers), OnColour(s.palette, Sense::Normal),
-                   listing, progress);
-        benchmark::DoNotOptimize(listing);
+        benchmark::DoNotOptimize(FormatListing(EncodePixels(
+            source, SetScanBounds(s.headers), OnColour(s.palette, Sense::Normal), progress)));
     }
     benchmark::DoNotOptimize(last);
 }
@@ -166,7 +156,7 @@ void BM_WriteListingFile(benchmark::State &state)
     const QByteArray listing = encodeSample(sample().picture, Sense::Normal);
     const QString path = scratchDirectory() + QStringLiteral("/lcd_write.txt");
     for (auto _ : state) {
-        const WriteResult result = WriteFileAtomically(path, listing);
+        const WriteResult result = WriteOutputFile(QFile::encodeName(path), listing);
         if (!result.ok) {
             state.SkipWithError(qPrintable(result.error));
             break;
@@ -214,7 +204,7 @@ QString writtenListing()
 {
     const QString path = scratchDirectory() + QStringLiteral("/lcd_read.txt");
     const QByteArray listing = encodeSample(sample().picture, Sense::Normal);
-    if (!WriteFileAtomically(path, listing).ok) {
+    if (!WriteOutputFile(QFile::encodeName(path), listing).ok) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(2);
     }

@@ -2,24 +2,33 @@
 // Converts each 240 x 64, 1-bit bitmap named on the command line into its DB
 // listing, byte for byte the one the window writes, or into a C header or the
 // bare bytes; with --to-bitmap, listings back into bitmaps.
+//
+// File names are taken as the bytes the system gave, for opening and for
+// naming outputs alike; messages show the bytes that are not UTF-8 escaped.
 
-#include "bitmapheaders.h"
-#include "decodedpicture.h"
+#include "bitmapfile.h"
 #include "encoder.h"
 #include "listingformat.h"
 #include "listingreader.h"
+#include "outputfile.h"
 #include "outputformats.h"
-#include "outputpath.h"
+#include "outputnaming.h"
+#include "version.h"
 
 #include <QCommandLineParser>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,101 +36,185 @@ enum Status { Converted = 0, Refused = 1, Failed = 2 };
 
 enum class Format { Asm, C, Bin };
 
-struct Output
+const QByteArray StandardStream = "-";
+
+// A file as the system knows it, links followed: two spellings of one file
+// have the same identity.
+struct FileId
 {
-    QTextStream out{stdout};
-    QTextStream err{stderr};
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileId &) const = default;
 };
 
-QString nativePath(const QString &path)
+std::optional<FileId> IdOf(const QByteArray &path)
 {
-    return QDir::toNativeSeparators(path);
+    struct stat status;
+    const bool found = path == StandardStream ? ::fstat(STDIN_FILENO, &status) == 0
+                                              : ::stat(path.constData(), &status) == 0;
+    if (!found)
+        return std::nullopt;
+    return FileId{status.st_dev, status.st_ino};
 }
 
-Status fail(Output &io, const QString &path, const QString &reason)
+// A name for messages: UTF-8 as it is, any other byte as \xHH.
+QString Readable(const QByteArray &name)
 {
-    io.err << nativePath(path) << ": " << reason << Qt::endl;
-    return Failed;
+    QString text;
+    for (qsizetype at = 0; at < name.size();) {
+        const auto lead = std::uint8_t(name[at]);
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const QByteArray sequence = name.mid(at, length);
+        const QString decoded = QString::fromUtf8(sequence);
+        if (lead >= 0xC2 && lead <= 0xF4 && decoded.toUtf8() == sequence && !decoded.contains(QChar::ReplacementCharacter)) {
+            text += decoded;
+            at += length;
+        } else if (lead < 0x80) {
+            text += QLatin1Char(char(lead));
+            ++at;
+        } else {
+            text += QStringLiteral("\\x%1").arg(lead, 2, 16, QLatin1Char('0'));
+            ++at;
+        }
+    }
+    return text;
 }
 
-// Writes bytes made from input to path ("-" is standard output) and prints
-// the path written.
-Status writeOutput(Output &io, const QString &input, const QString &path, const QByteArray &bytes)
+class Converter
 {
-    if (path == QLatin1String("-")) {
-        io.out.flush();
-        QFile standardOutput;
-        if (!standardOutput.open(stdout, QIODevice::WriteOnly)
-            || standardOutput.write(bytes) != bytes.size() || !standardOutput.flush())
-            return fail(io, input, QStringLiteral("cannot write to standard output: ")
-                                       + standardOutput.errorString());
-        return Converted;
-    }
-    const WriteResult written = WriteFileAtomically(path, bytes);
-    if (!written.ok)
-        return fail(io, input, QStringLiteral("cannot write %1: %2").arg(nativePath(path), written.error));
-    io.out << nativePath(path) << Qt::endl;
-    return Converted;
-}
+public:
+    Format format = Format::Asm;
+    Sense sense = Sense::Normal;
+    QByteArray target; // -o, empty for beside each input
 
-Status convertOne(Output &io, const QString &bitmap, Format format, Sense sense, const QString &target)
-{
-    BitmapHeaders headers;
-    PaletteColours palette;
-    const HeaderReadResult read = ReadBitmapHeaders(bitmap, headers, palette);
-    if (!read.ok)
-        return fail(io, bitmap, QStringLiteral("cannot open: ") + read.error);
-    if (!IsAdmitted(headers)) {
-        io.err << nativePath(bitmap) << ": " << RefusalText() << Qt::endl;
-        return Refused;
+    // Converts every input, bitmaps or with toBitmap listings; the highest status wins.
+    int run(const std::vector<QByteArray> &inputs, bool toBitmap)
+    {
+        for (const QByteArray &input : inputs)
+            if (const std::optional<FileId> id = IdOf(input))
+                m_inputs.push_back({*id, input});
+        int status = Converted;
+        for (const QByteArray &input : inputs)
+            status = std::max<int>(status, toBitmap ? listingToBitmap(input) : convert(input));
+        return status;
     }
-    const DecodedPicture source = DecodeBitmapFile(bitmap, headers, palette);
-    if (!source.ok())
-        return fail(io, bitmap, source.error);
 
-    const std::optional<ScanBounds> bounds = SetScanBounds(headers);
-    if (!bounds)
-        return fail(io, bitmap, QStringLiteral("picture too large"));
-    const QByteArray bytes = EncodePixels(source, *bounds, OnColour(palette, sense));
-
-    const char *extension = format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
-    const QFileInfo info(bitmap);
-    const QString formed = FormOutputPath(info.path(), info.fileName(), QLatin1String(extension));
-    const QString path = target.isEmpty() ? formed : target;
-    switch (format) {
-    case Format::Asm:
-        return writeOutput(io, bitmap, path, FormatListing(bytes));
-    case Format::C: {
-        // Standard output has no name: the identifier is the formed file's.
-        const QString named = path == QLatin1String("-") ? formed : path;
-        return writeOutput(io, bitmap, path,
-                           FormatCArray(bytes, CIdentifier(QFileInfo(named).fileName()), sense));
+private:
+    Status fail(const QByteArray &input, const QString &reason)
+    {
+        m_err << Readable(input) << ": " << reason << Qt::endl;
+        return Failed;
     }
-    case Format::Bin:
-        return writeOutput(io, bitmap, path, bytes);
-    }
-    return Failed;
-}
 
-// A listing read as the LCD preview reads it, written back as a bitmap.
-Status listingToBitmap(Output &io, const QString &listing, const QString &target)
-{
-    LcdDots dots;
-    const ListingReadResult read = ReadListingFile(listing, dots);
-    if (read.problem == ListingProblem::CannotOpen)
-        return fail(io, listing, QStringLiteral("cannot open: ") + read.describe());
-    if (!read.ok())
-        return fail(io, listing, read.describe());
-    if (dots.drawnCount() < LcdDots::Count)
-        return fail(io, listing, QStringLiteral("the listing gives %1 of %2 dots")
+    // Opens an input once, for reading from its start: "-" is standard input.
+    bool open(const QByteArray &input, QFile &file, QString &reason)
+    {
+        const int fd = input == StandardStream ? STDIN_FILENO
+                                               : ::open(input.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            reason = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        const auto handle = input == StandardStream ? QFileDevice::DontCloseHandle : QFileDevice::AutoCloseHandle;
+        if (!file.open(fd, QIODevice::ReadOnly, handle)) {
+            reason = file.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    // Writes bytes made from input to path ("-" is standard output) and
+    // prints the path written. Nothing is written over an input of the run,
+    // nor over an output this run has written already.
+    Status write(const QByteArray &input, const QByteArray &path, QByteArrayView bytes)
+    {
+        if (path == StandardStream) {
+            const WriteResult written = WriteAll(STDOUT_FILENO, bytes);
+            return written.ok ? Converted : fail(input, QStringLiteral("cannot write to standard output: ") + written.error);
+        }
+        const auto cannot = [&](const QString &reason) {
+            return fail(input, QStringLiteral("cannot write %1: %2").arg(Readable(path), reason));
+        };
+        if (const std::optional<FileId> id = IdOf(path)) {
+            for (const auto &[other, name] : m_inputs)
+                if (other == *id)
+                    return cannot(name == input ? QStringLiteral("output is the input")
+                                                : QStringLiteral("output is the input ") + Readable(name));
+            for (const auto &[other, name] : m_written)
+                if (other == *id)
+                    return cannot(QStringLiteral("already written from ") + Readable(name));
+        }
+        const WriteResult written = WriteOutputFile(path, bytes);
+        if (!written.ok)
+            return cannot(written.error);
+        if (const std::optional<FileId> id = IdOf(path))
+            m_written.push_back({*id, input});
+        const WriteResult printed = WriteAll(STDOUT_FILENO, path + '\n');
+        return printed.ok ? Converted : fail(input, QStringLiteral("cannot write to standard output: ") + printed.error);
+    }
+
+    Status convert(const QByteArray &bitmap)
+    {
+        QFile file;
+        QString reason;
+        if (!open(bitmap, file, reason))
+            return fail(bitmap, QStringLiteral("cannot open: ") + reason);
+        const BitmapFile read = ReadBitmapFile(file);
+        if (!read.ok())
+            return fail(bitmap, QStringLiteral("cannot read: ") + read.error);
+        if (!IsAdmitted(read.headers)) {
+            m_err << Readable(bitmap) << ": " << RefusalText() << Qt::endl;
+            return Refused;
+        }
+        const DecodedPicture picture = DecodeBitmap(read);
+        if (!picture.ok())
+            return fail(bitmap, picture.error);
+        const QByteArray bytes = EncodePixels(picture, SetScanBounds(read.headers), OnColour(picture.palette, sense));
+
+        const char *extension = format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
+        const QByteArray formed = OutputPathBeside(bitmap, extension);
+        const QByteArray path = target.isEmpty() ? formed : target;
+        switch (format) {
+        case Format::Asm:
+            return write(bitmap, path, FormatListing(bytes));
+        case Format::C: {
+            // Standard output has no name: the identifier is the formed file's.
+            const QByteArray named = path == StandardStream ? formed : path;
+            const QString fileName = QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1));
+            return write(bitmap, path, FormatCArray(bytes, CIdentifier(fileName), sense));
+        }
+        case Format::Bin:
+            return write(bitmap, path, bytes);
+        }
+        return Failed;
+    }
+
+    // A listing read as the LCD preview reads it, written back as a bitmap.
+    Status listingToBitmap(const QByteArray &listing)
+    {
+        QFile file;
+        QString reason;
+        if (!open(listing, file, reason))
+            return fail(listing, QStringLiteral("cannot open: ") + reason);
+        LcdDots dots;
+        const ListingReadResult read = ReadListing(file, dots);
+        if (!read.ok())
+            return fail(listing, read.describe());
+        if (dots.drawnCount() < LcdDots::Count)
+            return fail(listing, QStringLiteral("the listing gives %1 of %2 dots")
                                      .arg(dots.drawnCount()).arg(LcdDots::Count));
-    const QString path = target.isEmpty() ? BitmapPathForListing(listing) : target;
-    return writeOutput(io, listing, path, EncodeBitmap(dots.bytes()));
-}
+        const QByteArray path = target.isEmpty() ? BitmapPathForListing(listing) : target;
+        return write(listing, path, EncodeBitmap(dots.bytes()));
+    }
 
-Status usageError(Output &io, const QString &message)
+    QTextStream m_err{stderr};
+    std::vector<std::pair<FileId, QByteArray>> m_inputs;  // every input of the run that exists
+    std::vector<std::pair<FileId, QByteArray>> m_written; // the outputs written, and from which input
+};
+
+int UsageError(const QString &message)
 {
-    io.err << "dotpress-convert: " << message << " (see --help)" << Qt::endl;
+    QTextStream(stderr) << "dotpress-convert: " << message << " (see --help)" << Qt::endl;
     return Failed;
 }
 
@@ -131,13 +224,13 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dotpress-convert"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(DOTPRESS_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts 240 x 64, 1-bit BMP files into the 1920 bytes of a graphic LCD module:\n"
         "a DB listing lcd_NAME.txt beside each bitmap, a C header or the bytes alone.\n"
-        "With --to-bitmap, turns listings back into bitmaps."));
+        "With --to-bitmap, turns listings back into bitmaps. An input - is standard input."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption inverse(QStringLiteral("inverse"),
@@ -152,17 +245,22 @@ int main(int argc, char *argv[])
                                                      "1-bit bitmap NAME.bmp, lit dots black. A listing that does not "
                                                      "give all 15360 dots fails."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write to FILE instead (- for standard output); only with one input."),
+                                    QStringLiteral("Write to FILE instead (- for standard output); only with one input. "
+                                                   "A FILE that is a device or a named pipe is written into."),
                                     QStringLiteral("FILE"));
     parser.addOptions({inverse, format, toBitmap, output});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
 
-    Output io;
+    // Each argument's bytes one to one as Latin-1, so that a name that is
+    // not UTF-8 comes back from the parser as it was given.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLatin1(argv[i]);
     // parse() rather than process(): a bad command line is a failure (2), not a refusal (1).
-    if (!parser.parse(QCoreApplication::arguments()))
-        return usageError(io, parser.errorText());
+    if (!parser.parse(arguments))
+        return UsageError(parser.errorText());
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
         parser.showHelp(0);
     if (parser.isSet(version))
@@ -171,23 +269,22 @@ int main(int argc, char *argv[])
     const QString formatName = parser.value(format);
     const QStringList formatNames{QStringLiteral("asm"), QStringLiteral("c"), QStringLiteral("bin")};
     if (!formatNames.contains(formatName))
-        return usageError(io, QStringLiteral("unknown format '%1': asm, c or bin").arg(formatName));
+        return UsageError(QStringLiteral("unknown format '%1': asm, c or bin").arg(formatName));
     if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse)))
-        return usageError(io, QStringLiteral("--to-bitmap takes neither --format nor --inverse"));
+        return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse"));
 
-    const QStringList inputs = parser.positionalArguments();
-    if (inputs.isEmpty())
-        return usageError(io, parser.isSet(toBitmap) ? QStringLiteral("no listing given")
-                                                     : QStringLiteral("no bitmap given"));
-    const QString target = parser.value(output);
-    if (parser.isSet(output) && (target.isEmpty() || inputs.size() != 1))
-        return usageError(io, QStringLiteral("-o takes a file name and exactly one input"));
-
-    const Format chosen = Format(formatNames.indexOf(formatName));
-    const Sense sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
-    int status = Converted;
-    for (const QString &input : inputs)
-        status = std::max<int>(status, parser.isSet(toBitmap) ? listingToBitmap(io, input, target)
-                                                              : convertOne(io, input, chosen, sense, target));
-    return status;
+    std::vector<QByteArray> inputs;
+    for (const QString &input : parser.positionalArguments())
+        inputs.push_back(input.toLatin1());
+    if (inputs.empty())
+        return UsageError(parser.isSet(toBitmap) ? QStringLiteral("no listing given") : QStringLiteral("no bitmap given"));
+    if (!parser.isSet(output) && std::find(inputs.begin(), inputs.end(), StandardStream) != inputs.end())
+        return UsageError(QStringLiteral("standard input (-) has no name to form an output's from: give -o"));
+    Converter converter;
+    converter.target = parser.value(output).toLatin1();
+    if (parser.isSet(output) && (converter.target.isEmpty() || inputs.size() != 1))
+        return UsageError(QStringLiteral("-o takes a file name and exactly one input"));
+    converter.format = Format(formatNames.indexOf(formatName));
+    converter.sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
+    return converter.run(inputs, parser.isSet(toBitmap));
 }

@@ -1,29 +1,11 @@
 #include "encoder.h"
 
-#include "listingformat.h"
-
-#include <QSaveFile>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <cmath>
-#include <limits>
 
-
-RgbColour PaletteRgb(const PaletteEntry &entry)
+ScanBounds SetScanBounds(const BitmapHeaders &headers)
 {
-    return Rgb(entry.red, entry.green, entry.blue);
-}
-
-std::optional<ScanBounds> SetScanBounds(const BitmapHeaders &headers)
-{
-    const qint64 lastColumn = qint64(headers.biWidth) - 1;
-    const qint64 lastRow = qint64(headers.biHeight) - 1;
-    constexpr qint64 max16 = std::numeric_limits<std::int16_t>::max();
-    if (lastColumn < 0 || lastRow < 0 || lastColumn > max16 || lastRow > max16)
-        return std::nullopt;
-    return ScanBounds{0, std::int16_t(lastColumn), 0, std::int16_t(lastRow)};
+    return ScanBounds{0, std::int16_t(headers.biWidth - 1), 0, std::int16_t(headers.biHeight - 1)};
 }
 
 RgbColour OnColour(const PaletteColours &palette, Sense sense)
@@ -71,61 +53,4 @@ QByteArray EncodePixels(const PixelSource &source, const ScanBounds &bounds, Rgb
     if (bit > 0)
         bytes += char(value);
     return bytes;
-}
-
-void EncodeRows(const PixelSource &source, const ScanBounds &bounds, RgbColour onColour,
-                QByteArray &out, const ProgressFn &progress)
-{
-    out += FormatListing(EncodePixels(source, bounds, onColour, progress));
-}
-
-WriteResult WriteFileAtomically(const QString &path, const QByteArray &bytes)
-{
-    WriteResult result;
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (a full disk, a size limit) shows in
-    // what write() returns: a buffered QSaveFile can commit a cut file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        result.error = file.errorString();
-        return result;
-    }
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size()) {
-        const int savedErrno = errno;
-        result.error = written < 0 ? file.errorString()
-                                   : QStringLiteral("only %1 of %2 bytes could be written (%3)")
-                                         .arg(written).arg(bytes.size())
-                                         .arg(QString::fromLocal8Bit(std::strerror(savedErrno)));
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        result.error = file.errorString();
-        return result;
-    }
-    result.ok = true;
-    return result;
-}
-
-ConversionResult ConvertPicture(const PixelSource &source, const BitmapHeaders &headers,
-                                const ScanBounds &bounds, const PaletteColours &palette,
-                                Sense sense, const QString &path, const ProgressFn &progress)
-{
-    ConversionResult result;
-    if (headers.biBitCount != 1) {
-        result.outcome = ConversionOutcome::NotOneBit;
-        return result;
-    }
-    QByteArray listing;
-    EncodeRows(source, bounds, OnColour(palette, sense), listing, progress);
-    const WriteResult written = WriteFileAtomically(path, listing);
-    if (!written.ok) {
-        result.outcome = ConversionOutcome::WriteFailed;
-        result.error = written.error;
-        return result;
-    }
-    if (progress)
-        progress(100);
-    result.outcome = ConversionOutcome::Converted;
-    return result;
 }

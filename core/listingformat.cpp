@@ -4,7 +4,6 @@
 
 QByteArray FormatListing(QByteArrayView bytes)
 {
-    constexpr char digits[] = "0123456789ABCDEF";
     QByteArray listing;
     listing.reserve((bytes.size() + Listing::BytesPerLine - 1) / Listing::BytesPerLine * Listing::LineBytes);
     for (qsizetype at = 0; at < bytes.size(); at += Listing::BytesPerLine) {
@@ -12,8 +11,8 @@ QByteArray FormatListing(QByteArrayView bytes)
         listing += Listing::Prefix;
         for (qsizetype i = 0; i < count; ++i) {
             const auto byte = std::uint8_t(bytes[at + i]);
-            listing += digits[byte >> 4];
-            listing += digits[byte & 0x0F];
+            listing += HexDigits[byte >> 4];
+            listing += HexDigits[byte & 0x0F];
             listing += 'H';
             listing += i + 1 < count ? ',' : ';';
         }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include <QByteArray>
+// The DB listing's format: the text the listing writer makes of the bytes.
 
+#include <QByteArray>
 #include <QByteArrayView>
+
+// The digits of every hexadecimal number the outputs spell.
+inline constexpr char HexDigits[] = "0123456789ABCDEF";
 
 // The DB listing: 240 lines of eight byte fields, each "        DB " + fields
 // + CR LF, for example "        DB 01H,FFH,80H,0FH,F0H,00H,05H,C0H;".

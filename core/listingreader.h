@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bitmapheaders.h"
+#include "bitmapfile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

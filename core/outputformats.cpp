@@ -1,24 +1,8 @@
 #include "outputformats.h"
 
-#include "bitmapheaders.h"
+#include "listingformat.h"
 
 #include <cstdint>
-
-QString CIdentifier(const QString &fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    QString identifier = dot > 0 ? fileName.left(dot) : fileName;
-    for (QChar &c : identifier) {
-        const char16_t u = c.unicode();
-        const bool fits = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')
-                          || (u >= '0' && u <= '9') || u == '_';
-        if (!fits)
-            c = QLatin1Char('_');
-    }
-    if (identifier.isEmpty() || identifier.front().isDigit())
-        identifier.prepend(QLatin1Char('_'));
-    return identifier;
-}
 
 QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, Sense sense)
 {
@@ -43,12 +27,11 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, Sense s
     out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
     out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size())
            + "] = {\n";
-    constexpr char digits[] = "0123456789ABCDEF";
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = std::uint8_t(bytes[i]);
         out += i % 8 == 0 ? "    0x" : " 0x";
-        out += digits[b >> 4];
-        out += digits[b & 0x0F];
+        out += HexDigits[b >> 4];
+        out += HexDigits[b & 0x0F];
         if (i + 1 < bytes.size())
             out += ',';
         if (i % 8 == 7 || i + 1 == bytes.size())
@@ -79,10 +62,9 @@ char bitmapByte(std::uint8_t lcdByte)
 
 QByteArray EncodeBitmap(QByteArrayView bytes)
 {
-    constexpr int rowBytes = LcdWidth / 8;   // 30
-    constexpr int paddedRow = 32;            // rows are padded to four bytes
-    constexpr int headerBytes = 14 + 40 + 8; // file header, info header, palette
-    constexpr int imageBytes = paddedRow * LcdHeight;
+    constexpr int rowBytes = LcdWidth / 8; // 30 of each row's 32
+    constexpr int headerBytes = Bmp::FileHeaderSize + Bmp::InfoHeaderSize + 2 * Bmp::PaletteEntrySize;
+    constexpr int imageBytes = LcdRowBytes * LcdHeight;
 
     QByteArray out;
     out.reserve(headerBytes + imageBytes);
@@ -90,7 +72,7 @@ QByteArray EncodeBitmap(QByteArrayView bytes)
     appendLittleEndian(out, headerBytes + imageBytes, 4); // bfSize
     appendLittleEndian(out, 0, 4);                        // bfReserved1, bfReserved2
     appendLittleEndian(out, headerBytes, 4);              // bfOffBits
-    appendLittleEndian(out, 40, 4);                       // biSize
+    appendLittleEndian(out, Bmp::InfoHeaderSize, 4);      // biSize
     appendLittleEndian(out, LcdWidth, 4);
     appendLittleEndian(out, LcdHeight, 4);
     appendLittleEndian(out, 1, 2);                        // biPlanes
@@ -104,7 +86,7 @@ QByteArray EncodeBitmap(QByteArrayView bytes)
     for (int y = LcdHeight - 1; y >= 0; --y) {
         for (int i = y * rowBytes; i < (y + 1) * rowBytes; ++i)
             out += bitmapByte(i < bytes.size() ? std::uint8_t(bytes[i]) : 0);
-        out += QByteArray(paddedRow - rowBytes, '\0');
+        out += QByteArray(LcdRowBytes - rowBytes, '\0');
     }
     return out;
 }

@@ -1,19 +1,13 @@
 #pragma once
 
+// The other forms the 1920 bytes of a picture take besides the DB listing:
+// a C header for firmware written in C, and a bitmap drawn from a listing.
+
 #include "encoder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
-// The other forms the 1920 bytes of a picture take besides the DB listing:
-// a C header for firmware written in C, and a bitmap drawn from a listing.
-
-// The C identifier for an output file's name: the name without its last
-// extension, every character outside A-Z, a-z, 0-9 and "_" replaced by "_",
-// and a "_" in front of a leading digit. "lcd_my logo.h" -> "lcd_my_logo",
-// "2x.h" -> "_2x".
-QString CIdentifier(const QString &fileName);
 
 // A C header holding the bytes, in listing order, as
 // "static const unsigned char IDENTIFIER[N] = { 0x01, 0xFF, ... };", eight

@@ -4,10 +4,9 @@
 // picture of another size, a pixel in a colour that is not one of the two
 // palette entries, a listing of another length.
 
-#include "bitmapheaders.h"
+#include "bitmapfile.h"
 #include "encoder.h"
 #include "listingformat.h"
-#include "decodedpicture.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -35,20 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     device.setData(bytes);
     device.open(QIODevice::ReadOnly);
 
-    BitmapHeaders headers;
-    PaletteColours palette;
-    if (!ReadBitmapHeaders(device, headers, palette).ok)
-        broken("a buffer always opens");
-    if (!IsAdmitted(headers))
+    const BitmapFile file = ReadBitmapFile(device);
+    if (!file.ok())
+        broken("a buffer always reads");
+    if (!IsAdmitted(file.headers))
         return 0;
 
-    const DecodedPicture source = DecodeBitmap(device, headers, palette);
+    const DecodedPicture source = DecodeBitmap(file);
     if (!source.ok())
         return 0;
 
-    const std::optional<ScanBounds> bounds = SetScanBounds(headers);
-    if (!bounds)
-        broken("240 x 64 has scan bounds");
+    const PaletteColours &palette = file.palette;
     const RgbColour entry0 = PaletteRgb(palette[0]);
     const RgbColour entry1 = PaletteRgb(palette[1]);
     for (int y = 0; y < LcdHeight; ++y) {
@@ -59,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
     for (const Sense sense : {Sense::Normal, Sense::Inverse}) {
-        QByteArray listing;
-        EncodeRows(source, *bounds, OnColour(palette, sense), listing);
+        const QByteArray listing = FormatListing(EncodePixels(source, SetScanBounds(file.headers), OnColour(palette, sense)));
         if (listing.size() != Listing::FileBytes)
             broken("a listing is 10 800 bytes");
     }

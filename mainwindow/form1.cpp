@@ -2,16 +2,19 @@
 
 #include "dirlist.h"
 #include "drivelist.h"
-#include "encoder.h"
 #include "filelist.h"
 #include "form2.h"
+#include "listingformat.h"
 #include "messages.h"
-#include "outputpath.h"
+#include "outputfile.h"
+#include "outputnaming.h"
 #include "picture.h"
 #include "sharedstate.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
@@ -21,12 +24,22 @@
 #include <QRadioButton>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
-constexpr char WindowCaption[] = "Dotpress-0.1";
+// The designed caption names the version by its major and minor number.
+const QString WindowCaption = QStringLiteral("Dotpress-%1.%2").arg(DOTPRESS_VERSION_MAJOR).arg(DOTPRESS_VERSION_MINOR);
 constexpr int TwipsPerPixel = 15;
+
+constexpr char RefusalTitle[] = "Picture Size Error";
+
+// The depth text, "1 Bits  (2 Colors)" for the one depth admitted.
+QString ColorValueText(const BitmapHeaders &headers)
+{
+    const int bits = headers.biBitCount;
+    return QString::number(bits) + QStringLiteral(" Bits ") + QStringLiteral(" (")
+        + QString::number(1 << bits) + QStringLiteral(" Colors)");
+}
 
 // The picture box's outer size, border included: a 240 x 64 picture and a
 // sunken border of two pixels on each side, with room to spare.
@@ -94,7 +107,7 @@ Form1::Form1(SharedState &state, Messages &messages, QWidget *parent)
     : QWidget(parent), m_state(state), m_messages(messages)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QLatin1String(WindowCaption));
+    setWindowTitle(WindowCaption);
     setWindowIcon(QIcon(QStringLiteral(":/dotpress/dotpress.xpm")));
     // Nothing in the window follows its size, so it keeps its design size.
     setFixedSize(6990 / TwipsPerPixel, 8175 / TwipsPerPixel);
@@ -181,8 +194,9 @@ Form1::Form1(SharedState &state, Messages &messages, QWidget *parent)
 void Form1::Init_Form()
 {
     m_copyRightLabel->setText(
-        QStringLiteral("Dotpress 0.1: 240 x 64 dot bitmaps into DB listings for graphic LCD modules.\n"
-                       "Copyright (C) the Dotpress developers. Free to use and share; no warranty."));
+        QStringLiteral("Dotpress %1.%2: 240 x 64 dot bitmaps into DB listings for graphic LCD modules.\n"
+                       "Copyright (C) the Dotpress developers. Free to use and share; no warranty.")
+            .arg(DOTPRESS_VERSION_MAJOR).arg(DOTPRESS_VERSION_MINOR));
     m_progressPer->setText(QStringLiteral("0"));
 
     // Each assignment raises its list's Change, so File1 ends up listing the
@@ -243,18 +257,28 @@ void Form1::SelectBitmap()
     const QString name = m_file1->fileName();
     const QString path = folder + QDir::separator() + name;
 
-    const HeaderReadResult read = ReadBitmapHeaders(path, m_state.headers, m_palette);
-    if (!read.ok) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reportFailure(QStringLiteral("The bitmap cannot be opened."), path, file.errorString());
+        Reset();
+        return;
+    }
+    const BitmapFile read = ReadBitmapFile(file);
+    file.close();
+    if (!read.ok()) {
         reportFailure(QStringLiteral("The bitmap cannot be opened."), path, read.error);
         Reset();
         return;
     }
+    m_state.headers = read.headers;
+    if (read.headers.biBitCount == LcdBitCount)
+        m_palette = read.palette;
     if (!IsAdmitted(m_state.headers)) {
         m_messages.show(this, Messages::Kind::Plain, QLatin1String(RefusalTitle), RefusalText());
         Reset();
         return;
     }
-    const DecodedPicture picture = DecodeBitmapFile(path, m_state.headers, m_palette);
+    const DecodedPicture picture = DecodeBitmap(read);
     if (!picture.ok()) {
         reportFailure(QStringLiteral("The bitmap cannot be shown."), path, picture.error);
         Reset();
@@ -272,7 +296,7 @@ void Form1::SelectBitmap()
 
 void Form1::PrepareConversion()
 {
-    m_inverseOption->setEnabled(m_state.headers.biBitCount == 1);
+    m_inverseOption->setEnabled(true);
     m_normalOption->setChecked(true);
     m_previewButton->setEnabled(false);
     m_convertButton->setEnabled(true);
@@ -285,38 +309,36 @@ void Form1::PrepareConversion()
 
 void Form1::ConvertButton_Click()
 {
-    const std::optional<ScanBounds> bounds = SetScanBounds(m_state.headers);
-    if (bounds)
-        m_state.scanBounds = *bounds;
+    // Only an admitted bitmap, 240 x 64 at 1 bit per pixel, enables Convert.
+    const ScanBounds bounds = SetScanBounds(m_state.headers);
     ClearResult();
-    if (!bounds) {
-        ShowResult();
-        reportFailure(QStringLiteral("The picture is too large to convert."),
-                      m_admittedFolder + QDir::separator() + m_admittedName,
-                      QStringLiteral("a side of more than 32 768 pixels"));
-        return;
-    }
+    const Sense sense = m_normalOption->isChecked() ? Sense::Normal : Sense::Inverse;
     QString failure;
-    if (m_state.headers.biBitCount == 1) {
-        const Sense sense = m_normalOption->isChecked() ? Sense::Normal : Sense::Inverse;
-        const ImagePixelSource source(m_picture);
-        const ConversionResult result =
-            ConvertPicture(source, m_state.headers, *bounds, m_palette, sense, m_state.outputPath,
-                           [this](int percent) { showProgress(percent); });
-        if (result.ok()) {
-            m_resultFlag = QStringLiteral("S");
-            m_previewButton->setEnabled(true);
-        } else {
-            failure = result.error;
-        }
-    } else {
-        m_previewButton->setEnabled(false);
+    if (EncodeRows(bounds, OnColour(m_palette, sense), failure)) {
+        m_resultFlag = QStringLiteral("S");
+        m_previewButton->setEnabled(true);
     }
     ShowResult();
     // Told after "Failed" is up, so the window behind the box is already
     // in its final state.
     if (!failure.isEmpty())
         reportFailure(QStringLiteral("The listing cannot be written."), m_state.outputPath, failure);
+}
+
+// Encodes the picture on display, writes its listing whole or not at all
+// and shows 100 once it is on disk.
+bool Form1::EncodeRows(const ScanBounds &bounds, RgbColour onColour, QString &failure)
+{
+    const ImagePixelSource source(m_picture);
+    const QByteArray bytes = EncodePixels(source, bounds, onColour,
+                                          [this](int percent) { showProgress(percent); });
+    const WriteResult written = WriteOutputFile(QFile::encodeName(m_state.outputPath), FormatListing(bytes));
+    if (!written.ok) {
+        failure = written.error;
+        return false;
+    }
+    showProgress(100);
+    return true;
 }
 
 void Form1::ClearResult()
@@ -391,6 +413,5 @@ void Form1::reportFailure(const QString &what, const QString &path, const QStrin
 {
     // The system's reasons start with a capital; the decoder's do not.
     const QString because = reason.left(1).toUpper() + reason.mid(1);
-    m_messages.show(this, Messages::Kind::Warning, QLatin1String(WindowCaption),
-                    QStringLiteral("%1\n\n%2\n\n%3").arg(what, QDir::toNativeSeparators(path), because));
+    m_messages.show(this, Messages::Kind::Warning, WindowCaption, FailureText(what, path, because));
 }

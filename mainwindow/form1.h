@@ -1,6 +1,7 @@
 #pragma once
 
-#include "bitmapheaders.h"
+#include "bitmapfile.h"
+#include "encoder.h"
 
 #include <QImage>
 #include <QString>
@@ -54,6 +55,7 @@ private:
     void PrepareConversion();
     void Reset();
     void ClearResult();
+    bool EncodeRows(const ScanBounds &bounds, RgbColour onColour, QString &failure);
     void ShowResult();
     void showProgress(int percent);
     QString admittedOutputPath() const;

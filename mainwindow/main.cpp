@@ -2,6 +2,7 @@
 #include "form1.h"
 #include "messages.h"
 #include "sharedstate.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -11,7 +12,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dotpress"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setApplicationVersion(QStringLiteral(DOTPRESS_VERSION));
     // Lets the desktop match the window to the menu entry and its icon.
     QApplication::setDesktopFileName(QStringLiteral("org.dotpress.Dotpress"));
 

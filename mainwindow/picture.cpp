@@ -5,8 +5,8 @@ QImage PictureImage(const DecodedPicture &picture)
     QImage image(LcdWidth, LcdHeight, QImage::Format_RGB32);
     for (int y = 0; y < LcdHeight; ++y) {
         for (int x = 0; x < LcdWidth; ++x) {
-            const PaletteEntry &entry = picture.palette[picture.indexes[std::size_t(y * LcdWidth + x)]];
-            image.setPixel(x, y, qRgb(entry.red, entry.green, entry.blue));
+            const RgbColour colour = picture.pixelColour(x, y);
+            image.setPixel(x, y, qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
         }
     }
     return image;
@@ -16,5 +16,6 @@ RgbColour ImagePixelSource::pixelColour(int x, int y) const
 {
     if (!m_image.valid(x, y))
         return 0;
-    return FromQRgb(m_image.pixel(x, y));
+    const QRgb colour = m_image.pixel(x, y);
+    return Rgb(qRed(colour), qGreen(colour), qBlue(colour));
 }

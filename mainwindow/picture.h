@@ -1,7 +1,10 @@
 #pragma once
 
-#include "decodedpicture.h"
-#include "encoder.h"
+// The picture on display: the decoded bitmap as PreviewPic shows it, and the
+// pixel source over it that the conversion reads.
+
+#include "bitmapfile.h"
+#include "pixelsource.h"
 
 #include <QImage>
 
@@ -19,9 +22,3 @@ public:
 private:
     QImage m_image;
 };
-
-// QRgb (0xAARRGGBB) to the picture box's RGB colour (red in the low byte).
-inline RgbColour FromQRgb(QRgb colour)
-{
-    return Rgb(qRed(colour), qGreen(colour), qBlue(colour));
-}

@@ -4,7 +4,6 @@
 #include "messages.h"
 #include "sharedstate.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -82,9 +81,7 @@ void Form2::ShowListing()
     const QString what = result.problem == ListingProblem::CannotOpen
                              ? QStringLiteral("The listing cannot be opened.")
                              : QStringLiteral("The listing cannot be shown in full.");
-    m_messages.show(this, Messages::Kind::Warning, windowTitle(),
-                    QStringLiteral("%1\n\n%2\n\n%3")
-                        .arg(what, QDir::toNativeSeparators(path), result.describe()));
+    m_messages.show(this, Messages::Kind::Warning, windowTitle(), FailureText(what, path, result.describe()));
 }
 
 void Form2::clearLcd()

@@ -1,15 +1,16 @@
 #!/bin/sh
-# The converter as a build system runs it: listings beside the bitmaps or where
-# -o says, exit statuses, listings that cannot be written, the C and bin
-# formats and the way back from a listing to a bitmap. A refused or failed
-# input leaves the folder as it was: no file, no partial one, an older intact.
-# Usage: cli_test.sh CONVERTER SAMPLES_DIR DATA_DIR
+# The converter as a build system runs it, one area at a time: listings
+# beside the bitmaps or where -o says, exit statuses, outputs that cannot be
+# written, the formats, the way back from a listing, file names, and pipes,
+# devices and standard streams. A refused or failed input leaves the folder
+# as it was: no file, no partial one, an older one intact.
+# Usage: cli_test.sh AREA CONVERTER SAMPLES_DIR DATA_DIR
 set -eu
-conv=$1 data=$3
+area=$1 conv=$2 data=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work"
-cp "$2"/*.bmp .
+mkdir "$work/t" && cd "$work/t"
+cp "$3"/*.bmp .
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # expect STATUS ARGS...: runs the converter, its output in $work/out and $work/err.
 expect() {
@@ -19,78 +20,130 @@ expect() {
 }
 C99="gcc -std=c99 -Wall -Wextra -pedantic -Werror"
 CXX17="g++ -std=c++17 -Wall -Wextra -pedantic -Werror -x c++"
+# The bytes a listing spells out, in its order.
+bytes_of() { perl -ne 'print map { chr hex } /([0-9A-F]{2})H/g' "$1"; }
 
-for name in bit-order dotpress-logo; do
-    expect 0 --inverse $name.bmp
-    cmp lcd_$name.txt "$data/lcd_$name-inverse.txt"
-    for format in asm:txt c:h bin:bin; do
-        expect 0 --format "${format%:*}" $name.bmp
-        [ "$(cat out)" = "./lcd_$name.${format#*:}" ] || fail "printed $(cat out)"
-        expect 0 --format "${format%:*}" -o - $name.bmp
-        cmp out "lcd_$name.${format#*:}"
+formats() {
+    for name in bit-order dotpress-logo; do
+        for sense in "" -inverse; do
+            for format in asm:txt c:h bin:bin; do
+                expect 0 ${sense:+--inverse} --format "${format%:*}" $name.bmp
+                [ "$(cat "$work/out")" = "./lcd_$name.${format#*:}" ] || fail "printed $(cat "$work/out")"
+                expect 0 ${sense:+--inverse} --format "${format%:*}" -o - $name.bmp
+                cmp "$work/out" "lcd_$name.${format#*:}"
+            done
+            cmp lcd_$name.txt "$data/lcd_$name$sense.txt"
+            bytes_of lcd_$name.txt | cmp - lcd_$name.bin
+            perl -ne 'print map { chr hex } /0x([0-9A-F]{2})/g' lcd_$name.h | cmp - lcd_$name.bin
+            grep -q "${sense:-Normal}" lcd_$name.h || grep -q "Inverse: dots of palette entry 1" lcd_$name.h || fail "sense in $name.h"
+        done
     done
-    cmp lcd_$name.txt "$data/lcd_$name.txt"
-    # The .bin holds the bytes the listing spells out, in its order.
-    perl -ne 'print map { chr hex } /([0-9A-F]{2})H/g' lcd_$name.txt | cmp - lcd_$name.bin
-    expect 0 --to-bitmap -o back.bmp lcd_$name.txt
-    expect 0 -o - back.bmp
-    cmp out lcd_$name.txt
-done
-cp "$data"/c/*.c .
-$C99 main.c use.c -o c99 && ./c99 lcd_dotpress-logo.bin || fail "C99 program"
-$CXX17 main.c use.c -o cxx && ./cxx lcd_dotpress-logo.bin || fail "C++17 program"
-expect 0 -o one.txt bit-order.bmp && cmp one.txt lcd_bit-order.txt
-expect 2 -o two.txt bit-order.bmp dotpress-logo.bmp && [ ! -e two.txt ] || fail "two.txt"
+    cp "$data"/c/*.c .
+    $C99 main.c use.c -o c99 && ./c99 lcd_dotpress-logo.bin || fail "C99 program"
+    $CXX17 main.c use.c -o cxx && ./cxx lcd_dotpress-logo.bin || fail "C++17 program"
+    expect 0 -o one.txt bit-order.bmp && cmp one.txt "$data/lcd_bit-order.txt"
+    expect 2 -o two.txt bit-order.bmp dotpress-logo.bmp && [ ! -e two.txt ] || fail "two.txt"
+}
 
 # Refusals (1) and failures (2) name the file; the highest status wins.
-mkdir bad && cd bad
-cp ../bit-order.bmp . && head -c 2100 bit-order.bmp >cut.bmp && cp bit-order.bmp grey.bmp
-printf '\010' | dd of=grey.bmp bs=1 seek=28 conv=notrunc 2>/dev/null
-expect 1 grey.bmp bit-order.bmp
-printf 'grey.bmp: Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap.\n' | cmp - ../err
-expect 2 grey.bmp missing.bmp cut.bmp bit-order.bmp
-grep -q "^missing.bmp: cannot open" ../err && grep -q "^cut.bmp: picture data incomplete" ../err || fail "$(cat ../err)"
-[ "$(ls | tr '\n' ' ')" = "bit-order.bmp cut.bmp grey.bmp lcd_bit-order.txt " ] || fail "left $(ls)"
+statuses() {
+    head -c 2100 bit-order.bmp >cut.bmp && cp bit-order.bmp grey.bmp && rm dotpress-logo.bmp
+    printf '\010' | dd of=grey.bmp bs=1 seek=28 conv=notrunc 2>/dev/null
+    expect 1 grey.bmp bit-order.bmp
+    printf 'grey.bmp: Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap.\n' | cmp - "$work/err"
+    expect 2 grey.bmp missing.bmp cut.bmp bit-order.bmp
+    grep -q "^missing.bmp: cannot open" "$work/err" && grep -q "^cut.bmp: picture data incomplete" "$work/err" || fail "$(cat "$work/err")"
+    [ "$(ls | tr '\n' ' ')" = "bit-order.bmp cut.bmp grey.bmp lcd_bit-order.txt " ] || fail "left $(ls)"
+    for bad in --bogus "--format x bit-order.bmp" "--to-bitmap --inverse a.txt" -; do expect 2 $bad; done
+}
 
 # No folder, a path through a file, a folder in the listing's place, a file
 # size limit (a full disk, for root too); then a real full file system.
-printf 'old\r\n' >lcd_bit-order.txt && mkdir lcd_folder.txt
-before=$(ls -A; cat lcd_bit-order.txt)
-for target in missing/x.txt grey.bmp/x.txt lcd_folder.txt lcd_bit-order.txt; do
-    (trap '' XFSZ; ulimit -f 8; expect 2 -o "$target" bit-order.bmp) || exit 1
-    grep -q "^bit-order.bmp: cannot write " ../err && [ "$(ls -A; cat lcd_bit-order.txt)" = "$before" ] || fail "$target"
-done
-mkdir small
-unshare -rm sh -c 'mount -t tmpfs -o size=8k tmpfs small || { echo skipped; exit; }; printf "old\r\n" >small/lcd.txt
-    "$0" -o small/lcd.txt bit-order.bmp 2>/dev/null; echo "exit=$? $(ls -A small) $(cat small/lcd.txt)"' "$conv" >full 2>&1 || true
-grep -q -e "exit=2 lcd.txt old" -e skipped -e "unshare: " full || fail "full file system: $(cat full)"
-cd ..
+write_faults() {
+    printf 'old\r\n' >lcd_bit-order.txt && mkdir lcd_folder.txt
+    before=$(ls -A; cat lcd_bit-order.txt)
+    for target in missing/x.txt bit-order.bmp/x.txt lcd_folder.txt lcd_bit-order.txt; do
+        (trap '' XFSZ; ulimit -f 8; expect 2 -o "$target" bit-order.bmp) || exit 1
+        grep -q "^bit-order.bmp: cannot write " "$work/err" && [ "$(ls -A; cat lcd_bit-order.txt)" = "$before" ] || fail "$target"
+    done
+    mkdir small
+    unshare -rm sh -c 'mount -t tmpfs -o size=8k tmpfs small || { echo skipped; exit; }; printf "old\r\n" >small/lcd.txt
+        "$0" -o small/lcd.txt bit-order.bmp 2>/dev/null; echo "exit=$? $(ls -A small) $(cat small/lcd.txt)"' "$conv" >full 2>&1 || true
+    grep -q -e "exit=2 lcd.txt old" -e skipped -e "unshare: " full || fail "full file system: $(cat full)"
+}
 
-# Lower-case digits, LF line ends and edited bytes come back canonical.
-cp "$data/hand-edited.txt" .
-expect 0 --to-bitmap hand-edited.txt
-expect 0 -o - hand-edited.bmp
-cmp out "$data/hand-edited-canonical.txt"
+way_back() {
+    for name in bit-order dotpress-logo; do
+        expect 0 --to-bitmap -o back.bmp "$data/lcd_$name.txt"
+        # Lit dots black, palette entry 0; the others white.
+        [ "$(od -An -tx1 -j54 -N8 back.bmp | tr -d ' \n')" = 00000000ffffff00 ] || fail "palette of back.bmp"
+        expect 0 -o - back.bmp
+        cmp "$work/out" "$data/lcd_$name.txt"
+    done
+    # Lower-case digits, LF line ends and edited bytes come back canonical.
+    cp "$data/hand-edited.txt" .
+    expect 0 --to-bitmap hand-edited.txt
+    expect 0 -o - hand-edited.bmp
+    cmp "$work/out" "$data/hand-edited-canonical.txt"
+    # Broken listings fail with their reason and leave no bitmap.
+    sed '17s/01H/0GH/' "$data/lcd_bit-order.txt" >broken.txt
+    sed '5s/.*/  DB/' "$data/lcd_bit-order.txt" >short.txt
+    head -n 239 "$data/lcd_bit-order.txt" >cut.txt
+    for case in "broken:line 17: unexpected character 'G'" "short:line 5:" "cut:gives 15296 of 15360 dots"; do
+        expect 2 --to-bitmap "${case%%:*}.txt"
+        grep -qF "${case#*:}" "$work/err" || fail "${case%%:*}: $(cat "$work/err")"
+        [ ! -e "${case%%:*}.bmp" ] || fail "${case%%:*}.bmp written"
+    done
+}
 
-# Broken listings fail with their reason and leave no bitmap.
-sed '17s/01H/0GH/' lcd_bit-order.txt >broken.txt
-sed '5s/.*/  DB/' lcd_bit-order.txt >short.txt
-head -n 239 lcd_bit-order.txt >cut.txt
-for case in "broken:line 17: unexpected character 'G'" "short:line 5:" "cut:gives 15296 of 15360 dots"; do
-    expect 2 --to-bitmap "${case%%:*}.txt"
-    grep -qF "${case#*:}" err || fail "${case%%:*}: $(cat err)"
-    [ ! -e "${case%%:*}.bmp" ] || fail "${case%%:*}.bmp written"
-done
+# Names that are no C identifiers or are keywords, names without ".bmp", and
+# names that are not UTF-8, taken byte for byte.
+names() {
+    mkdir names && cd names
+    for name in "my logo.bmp" a-b.bmp 2x.bmp pic.BMP.BMP; do cp ../bit-order.bmp "$name" && expect 0 --format c "$name"; done
+    for name in 2x int class _Bool; do expect 0 --format c -o $name.h 2x.bmp; done
+    [ "$(grep -ho 'char [^[]*' ./*.h | sort | tr '\n' ' ')" = "char _2x char _Bool_ char class_ char int_ char lcd_2x char lcd_a_b char lcd_my_logo char lcd_pic_h " ] || fail "identifiers"
+    for h in ./*.h; do echo "#include \"$h\""; done >all.c
+    echo 'int sum(void) { return lcd_my_logo[0] + _2x[0] + int_[0] + class_[0] + lcd_pic_h[0]; }' >>all.c
+    $C99 -c all.c && $CXX17 -c all.c || fail "headers of every name"
+    cp ../bit-order.bmp logo && cp ../bit-order.bmp logo.dib
+    for format in asm:txt c:h bin:bin; do
+        expect 0 --format "${format%:*}" logo && [ "$(cat "$work/out")" = "./lcd_logo.${format#*:}" ] || fail "logo: $(cat "$work/out")"
+    done
+    expect 0 logo.dib && cmp lcd_logo.txt "$data/lcd_bit-order.txt"
+    latin=$(printf 'caf\351') decoy=$(printf 'caf\357\277\275')
+    cp ../bit-order.bmp "$latin.bmp" && cp ../dotpress-logo.bmp "$decoy.bmp"
+    expect 0 "$latin.bmp" && cmp "lcd_$latin.txt" "$data/lcd_bit-order.txt" && [ ! -e "lcd_$decoy.txt" ] || fail "$latin"
+    expect 2 "$latin.missing" && grep -qF 'caf\xe9.missing: cannot open' "$work/err" || fail "$(cat "$work/err")"
+}
 
-# File names that are no C identifiers, all headers in one program.
-mkdir names && cd names
-for name in "my logo.bmp" a-b.bmp 2x.bmp pic.BMP.BMP; do cp ../bit-order.bmp "$name"; "$conv" --format c "$name" >/dev/null; done
-"$conv" --format c -o 2x.h 2x.bmp >/dev/null
-[ "$(grep -ho 'char [^[]*' ./*.h | sort | tr '\n' ' ')" = "char _2x char lcd_2x char lcd_a_b char lcd_my_logo char lcd_pic_h " ] || fail "identifiers"
-for h in ./*.h; do echo "#include \"$h\""; done >all.c
-echo 'int sum(void) { return lcd_my_logo[0] + _2x[0] + lcd_pic_h[0] + lcd_2x[0] + lcd_a_b[0]; }' >>all.c
-$C99 -c all.c && $CXX17 -c all.c || fail "headers of every name"
+# Outputs that are named pipes or devices are written into; inputs come from
+# named pipes and standard input; nothing is written over an input or twice.
+streams() {
+    mkfifo pipe.txt in.bmp
+    cat pipe.txt >got.txt & reader=$!
+    expect 0 -o pipe.txt bit-order.bmp
+    wait $reader && cmp got.txt "$data/lcd_bit-order.txt" && [ -p pipe.txt ] || fail "named pipe output"
+    cat bit-order.bmp >in.bmp &
+    expect 0 -o - in.bmp && cmp "$work/out" "$data/lcd_bit-order.txt"
+    "$conv" -o - - <bit-order.bmp | cmp - "$data/lcd_bit-order.txt"
+    cat bit-order.bmp | "$conv" -o - /dev/stdin | cmp - "$data/lcd_bit-order.txt"
+    if [ "$(id -u)" = 0 ] && mknod null c 1 3 2>/dev/null && mknod full c 1 7; then
+        expect 0 -o null bit-order.bmp && [ -c null ] || fail "device output"
+        got=0; "$conv" bit-order.bmp >full 2>"$work/err" || got=$?
+        [ $got = 2 ] && grep -q "cannot write to standard output" "$work/err" || fail "full standard output gave $got"
+    else
+        echo "not root: devices skipped"
+    fi
+    mkdir sub && cp bit-order.bmp self.bmp && ln -s self.bmp link.bmp
+    for target in self.bmp link.bmp ./sub/../self.bmp; do
+        expect 2 -o "$target" self.bmp && grep -q "output is the input" "$work/err" && cmp self.bmp bit-order.bmp || fail "$target"
+    done
+    cp bit-order.bmp a.bmp && cp dotpress-logo.bmp a.BMP
+    expect 2 a.bmp a.BMP && grep -q "already written from a.bmp" "$work/err" && cmp lcd_a.txt "$data/lcd_bit-order.txt" || fail "a.bmp a.BMP"
+    chmod 444 lcd_a.txt && expect 0 -o lcd_a.txt dotpress-logo.bmp
+    [ "$(stat -c %a lcd_a.txt)" = 444 ] && cmp lcd_a.txt "$data/lcd_dotpress-logo.txt" || fail "mode of a replaced listing"
+}
 
-# A wrong command line is a failure, not a refusal.
-for bad in --bogus "--format x bit-order.bmp" "--to-bitmap --inverse a.txt"; do expect 2 $bad; done
-echo "cli_test: all passed"
+$area
+echo "cli_test $area: all passed"

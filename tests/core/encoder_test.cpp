@@ -1,11 +1,12 @@
 // The encoder over the decoded samples and over pictures of one colour: the
 // listing in both senses, the palette's odd cases and the percentage.
-#include "decodedpicture.h"
+#include "bitmapfile.h"
+#include "encoder.h"
+#include "listingformat.h"
 
 #include "bmpfixture.h"
 
-#include <QDir>
-#include <QTemporaryDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,7 @@ const PaletteColours BlackWhite{PaletteEntry{0, 0, 0, 0}, PaletteEntry{255, 255,
 
 QByteArray encode(const PixelSource &source, RgbColour on)
 {
-    QByteArray out;
-    EncodeRows(source, Full, on, out);
-    return out;
+    return FormatListing(EncodePixels(source, Full, on));
 }
 
 } // namespace
@@ -36,12 +35,12 @@ TEST(EncodeRows, SamplesInBothSenses)
 {
     for (const char *name : {"bit-order", "dotpress-logo"}) {
         const QString bitmap = QStringLiteral(DOTPRESS_SAMPLES_DIR "/%1.bmp").arg(QLatin1String(name));
-        BitmapHeaders headers;
-        PaletteColours palette;
-        ASSERT_TRUE(ReadBitmapHeaders(bitmap, headers, palette).ok);
-        const DecodedPicture picture = DecodeBitmapFile(bitmap, headers, palette);
+        QFile file(bitmap);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const DecodedPicture picture = DecodeBitmap(ReadBitmapFile(file));
+        ASSERT_TRUE(picture.ok());
         for (const char *sense : {"", "-inverse"}) {
-            const QByteArray listing = encode(picture, OnColour(palette, *sense ? Sense::Inverse : Sense::Normal));
+            const QByteArray listing = encode(picture, OnColour(picture.palette, *sense ? Sense::Inverse : Sense::Normal));
             EXPECT_EQ(listing, ReadFileOrEmpty(QStringLiteral(DOTPRESS_TEST_DATA "/lcd_%1%2.txt").arg(QLatin1String(name), QLatin1String(sense))));
         }
     }
@@ -59,27 +58,17 @@ TEST(EncodeRows, PaletteOddities)
     EXPECT_EQ(encode(OneColour(Rgb(128, 128, 128)), OnColour(BlackWhite, Sense::Inverse)), UniformListing("00H"));
 }
 
-TEST(ConvertPicture, PercentageEvery154PixelsThen100AfterTheWriteAndOnlyForOneBit)
+TEST(EncodePixels, PercentageEvery154Pixels)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("lcd_x.txt"));
-    BitmapHeaders headers{.biWidth = 240, .biHeight = 64, .biBitCount = 1};
     const OneColour source(Rgb(0, 0, 0));
     std::vector<int> shown, askedAt;
-    const ConversionResult result = ConvertPicture(source, headers, Full, BlackWhite, Sense::Normal, path, [&](int percent) {
-        if (percent == 100) // the listing is on disk by now
-            EXPECT_EQ(ReadFileOrEmpty(path), UniformListing("FFH"));
+    EncodePixels(source, Full, Rgb(0, 0, 0), [&](int percent) {
         shown.push_back(percent);
         askedAt.push_back(source.asked);
     });
-    ASSERT_TRUE(result.ok());
-    ASSERT_EQ(shown.size(), 100u);
-    for (int i = 0; i < 100; ++i)
+    ASSERT_EQ(shown.size(), 99u);
+    for (int i = 0; i < 99; ++i)
         EXPECT_EQ(shown[std::size_t(i)], i + 1);
     EXPECT_EQ(askedAt[0], 154);
     EXPECT_EQ(askedAt[98], 15246);
-
-    headers.biBitCount = 8;
-    EXPECT_EQ(ConvertPicture(source, headers, Full, BlackWhite, Sense::Normal, dir.filePath("lcd_8.txt")).outcome, ConversionOutcome::NotOneBit);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("lcd_x.txt")});
 }

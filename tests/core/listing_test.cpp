@@ -2,7 +2,7 @@
 // listing back into dots.
 #include "listingformat.h"
 #include "listingreader.h"
-#include "outputpath.h"
+#include "outputnaming.h"
 
 #include "bmpfixture.h"
 
@@ -26,8 +26,15 @@ TEST(OutputNaming, LcdPrefixAndTxtForEveryBmpWhateverItsCase)
     EXPECT_EQ(named("/work", "LOGO.BMP"), "/work/lcd_LOGO.txt");
     EXPECT_EQ(named("/work", "Logo.Bmp"), "/work/lcd_Logo.txt");
     EXPECT_EQ(named("/work", "a.bmp.bmp"), "/work/lcd_a.txt.txt");
-    EXPECT_EQ(named("/work", ""), "/work/lcd_");
     EXPECT_EQ(named("/", "logo.bmp"), "//lcd_logo.txt");
+    // Names without ".bmp": the last extension replaced, or one added.
+    EXPECT_EQ(OutputName("logo", ".h"), "lcd_logo.h");
+    EXPECT_EQ(OutputName("logo.dib", ".bin"), "lcd_logo.bin");
+    EXPECT_EQ(OutputName("a.b.png", ".txt"), "lcd_a.b.txt");
+    EXPECT_EQ(OutputName(".hidden", ".txt"), "lcd_.hidden.txt");
+    EXPECT_EQ(OutputPathBeside("caf\xe9.BMP", ".txt"), "./lcd_caf\xe9.txt");
+    EXPECT_EQ(BitmapPathForListing("d/lcd_x.TXT"), "d/lcd_x.bmp");
+    EXPECT_EQ(BitmapPathForListing("x.lst"), "x.lst.bmp");
 }
 
 namespace {

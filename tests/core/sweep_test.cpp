@@ -4,7 +4,9 @@
 // crash (the sanitizer build runs this too); each bitmap is refused, fails
 // with a reason or decodes, and one that decodes with the sample's palette
 // gives the sample's listing.
-#include "decodedpicture.h"
+#include "bitmapfile.h"
+#include "encoder.h"
+#include "listingformat.h"
 
 #include "bmpfixture.h"
 
@@ -24,19 +26,17 @@ TEST(Sweep, BmpsuiteCutsAndOddFieldsAreRefusedFailOrDecodeRight)
     const auto sweep = [&](const QString &name, QByteArray bytes) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
-        BitmapHeaders headers;
-        PaletteColours palette;
-        ASSERT_TRUE(ReadBitmapHeaders(buffer, headers, palette).ok);
-        if (!IsAdmitted(headers))
+        const BitmapFile file = ReadBitmapFile(buffer);
+        ASSERT_TRUE(file.ok());
+        if (!IsAdmitted(file.headers))
             return void(++refused);
-        const DecodedPicture picture = DecodeBitmap(buffer, headers, palette);
+        const DecodedPicture picture = DecodeBitmap(file);
         EXPECT_TRUE(picture.ok() || !picture.error.isEmpty()) << name.toStdString();
         if (!picture.ok())
             return void(++failed);
         ++decoded;
-        QByteArray written;
-        EncodeRows(picture, *SetScanBounds(headers), OnColour(palette, Sense::Normal), written);
-        const bool samplePalette = PaletteRgb(palette[0]) == Rgb(0, 0, 0) && PaletteRgb(palette[1]) == Rgb(255, 255, 255);
+        const QByteArray written = FormatListing(EncodePixels(picture, SetScanBounds(file.headers), OnColour(picture.palette, Sense::Normal)));
+        const bool samplePalette = PaletteRgb(picture.palette[0]) == Rgb(0, 0, 0) && PaletteRgb(picture.palette[1]) == Rgb(255, 255, 255);
         EXPECT_TRUE(samplePalette ? written == listing : written.size() == 10800) << name.toStdString();
     };
     int bmpsuite = 0;

@@ -1,11 +1,12 @@
 #pragma once
 
+// The seam every modal message box of the program goes through, so that
+// tests can answer it instead of a user.
+
 #include <QString>
 
 class QWidget;
 
-// Every modal message box of the program goes through this one seam, so that
-// tests can answer it instead of a user.
 class Messages
 {
 public:
@@ -22,3 +23,7 @@ class DialogMessages : public Messages
 public:
     void show(QWidget *parent, Kind kind, const QString &title, const QString &text) override;
 };
+
+// The text of a failure's box: what failed, the file in the platform's
+// spelling and the reason, with a blank line between them.
+QString FailureText(const QString &what, const QString &path, const QString &reason);

@@ -1,0 +1,101 @@
+#include "outputfile.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Paths are bytes here, not QStrings: a name that is not UTF-8 must reach
+// the system as it was given, which QSaveFile cannot do.
+
+namespace {
+
+WriteResult Failure(int error)
+{
+    return {false, QString::fromLocal8Bit(std::strerror(error))};
+}
+
+// The file a link leads to; the path itself for anything else.
+QByteArray Followed(const QByteArray &path)
+{
+    char *real = ::realpath(path.constData(), nullptr);
+    if (real == nullptr)
+        return path;
+    const QByteArray followed(real);
+    std::free(real);
+    return followed;
+}
+
+// A new file beside target, under a name of its own, with the permission
+// bits of any new file (0666 less the umask).
+int CreateBeside(const QByteArray &target, QByteArray &name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+WriteResult WriteAll(int fd, QByteArrayView bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t got = ::write(fd, bytes.data() + written, size_t(bytes.size() - written));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            const int error = got < 0 ? errno : ENOSPC;
+            if (written == 0)
+                return Failure(error);
+            return {false, QStringLiteral("only %1 of %2 bytes could be written (%3)")
+                               .arg(written).arg(bytes.size())
+                               .arg(QString::fromLocal8Bit(std::strerror(error)))};
+        }
+        written += got;
+    }
+    return {true, {}};
+}
+
+WriteResult WriteOutputFile(const QByteArray &path, QByteArrayView bytes)
+{
+    struct stat old;
+    const bool exists = ::stat(path.constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return Failure(errno);
+        WriteResult result = WriteAll(fd, bytes);
+        if (::close(fd) != 0 && result.ok)
+            result = Failure(errno);
+        return result;
+    }
+
+    const QByteArray target = exists ? Followed(path) : path;
+    QByteArray temporary;
+    const int fd = CreateBeside(target, temporary);
+    if (fd < 0)
+        return Failure(errno);
+    WriteResult result = WriteAll(fd, bytes);
+    if (result.ok && exists && ::fchmod(fd, old.st_mode & 07777) != 0)
+        result = Failure(errno);
+    // A full disk may only show when the data reaches it.
+    if (result.ok && ::fsync(fd) != 0)
+        result = Failure(errno);
+    if (::close(fd) != 0 && result.ok)
+        result = Failure(errno);
+    if (result.ok && ::rename(temporary.constData(), target.constData()) != 0)
+        result = Failure(errno);
+    if (!result.ok)
+        ::unlink(temporary.constData());
+    return result;
+}
