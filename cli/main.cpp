@@ -1,7 +1,8 @@
 // dotpress-convert: the headless converter, for build systems.
 // Converts each 240 x 64, 1-bit bitmap named on the command line into its DB
-// listing, byte for byte the one the window writes, or into a C header or the
-// bare bytes; with --to-bitmap, listings back into bitmaps.
+// listing, byte for byte the one the window writes (with --leading-zero, the
+// form assemblers take), or into a C header or the bare bytes; with
+// --to-bitmap, listings back into bitmaps.
 
 #include "bitmapheaders.h"
 #include "decodedpicture.h"
@@ -64,7 +65,8 @@ Status writeOutput(Output &io, const QString &input, const QString &path, const 
     return Converted;
 }
 
-Status convertOne(Output &io, const QString &bitmap, Format format, Sense sense, const QString &target)
+Status convertOne(Output &io, const QString &bitmap, Format format, Sense sense, ListingForm form,
+                  const QString &target)
 {
     BitmapHeaders headers;
     PaletteColours palette;
@@ -90,7 +92,7 @@ Status convertOne(Output &io, const QString &bitmap, Format format, Sense sense,
     const QString path = target.isEmpty() ? formed : target;
     switch (format) {
     case Format::Asm:
-        return writeOutput(io, bitmap, path, FormatListing(bytes));
+        return writeOutput(io, bitmap, path, FormatListing(bytes, form));
     case Format::C: {
         // Standard output has no name: the identifier is the formed file's.
         const QString named = path == QLatin1String("-") ? formed : path;
@@ -103,11 +105,12 @@ Status convertOne(Output &io, const QString &bitmap, Format format, Sense sense,
     return Failed;
 }
 
-// A listing read as the LCD preview reads it, written back as a bitmap.
+// A listing read as the LCD preview reads it, written back as a bitmap; a
+// field written with a leading zero (--leading-zero) reads as its last two digits.
 Status listingToBitmap(Output &io, const QString &listing, const QString &target)
 {
     LcdDots dots;
-    const ListingReadResult read = ReadListingFile(listing, dots);
+    const ListingReadResult read = ReadListingFile(listing, dots, ListingForm::LeadingZero);
     if (read.problem == ListingProblem::CannotOpen)
         return fail(io, listing, QStringLiteral("cannot open: ") + read.describe());
     if (!read.ok())
@@ -150,11 +153,16 @@ int main(int argc, char *argv[])
     const QCommandLineOption toBitmap(QStringLiteral("to-bitmap"),
                                       QStringLiteral("The inputs are listings: write each NAME.txt back as a 240 x 64, "
                                                      "1-bit bitmap NAME.bmp, lit dots black. A listing that does not "
-                                                     "give all 15360 dots fails."));
+                                                     "give all 15360 dots fails. Fields written with "
+                                                     "--leading-zero (0FFH) are read too."));
+    const QCommandLineOption leadingZero(QStringLiteral("leading-zero"),
+                                         QStringLiteral("With asm: write a 0 before each field that starts with a letter "
+                                                        "(0FFH, not FFH), as assemblers such as z80asm and as31 need: "
+                                                        "they read FFH as a symbol. The window writes FFH."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write to FILE instead (- for standard output); only with one input."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({inverse, format, toBitmap, output});
+    parser.addOptions({inverse, format, leadingZero, toBitmap, output});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
@@ -174,6 +182,8 @@ int main(int argc, char *argv[])
         return usageError(io, QStringLiteral("unknown format '%1': asm, c or bin").arg(formatName));
     if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse)))
         return usageError(io, QStringLiteral("--to-bitmap takes neither --format nor --inverse"));
+    if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatName != QLatin1String("asm")))
+        return usageError(io, QStringLiteral("--leading-zero is for writing asm listings only"));
 
     const QStringList inputs = parser.positionalArguments();
     if (inputs.isEmpty())
@@ -185,9 +195,10 @@ int main(int argc, char *argv[])
 
     const Format chosen = Format(formatNames.indexOf(formatName));
     const Sense sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
+    const ListingForm form = parser.isSet(leadingZero) ? ListingForm::LeadingZero : ListingForm::Designed;
     int status = Converted;
     for (const QString &input : inputs)
         status = std::max<int>(status, parser.isSet(toBitmap) ? listingToBitmap(io, input, target)
-                                                              : convertOne(io, input, chosen, sense, target));
+                                                              : convertOne(io, input, chosen, sense, form, target));
     return status;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-QByteArray FormatListing(QByteArrayView bytes)
+QByteArray FormatListing(QByteArrayView bytes, ListingForm form)
 {
     constexpr char digits[] = "0123456789ABCDEF";
     QByteArray listing;
@@ -12,6 +12,8 @@ QByteArray FormatListing(QByteArrayView bytes)
         listing += Listing::Prefix;
         for (qsizetype i = 0; i < count; ++i) {
             const auto byte = std::uint8_t(bytes[at + i]);
+            if (form == ListingForm::LeadingZero && byte >= 0xA0)
+                listing += '0';
             listing += digits[byte >> 4];
             listing += digits[byte & 0x0F];
             listing += 'H';
