@@ -92,5 +92,6 @@ echo 'int sum(void) { return lcd_my_logo[0] + _2x[0] + lcd_pic_h[0] + lcd_2x[0] 
 $C99 -c all.c && $CXX17 -c all.c || fail "headers of every name"
 
 # A wrong command line is a failure, not a refusal.
-for bad in --bogus "--format x bit-order.bmp" "--to-bitmap --inverse a.txt"; do expect 2 $bad; done
+for bad in --bogus "--format x bit-order.bmp" "--to-bitmap --inverse a.txt" "--leading-zero --format bin ../bit-order.bmp" \
+    "--to-bitmap --leading-zero ../lcd_bit-order.txt"; do expect 2 $bad; done
 echo "cli_test: all passed"
