@@ -1,7 +1,8 @@
 // dotpress-convert: the headless converter, for build systems.
 // Converts each 240 x 64, 1-bit bitmap named on the command line into its DB
-// listing, byte for byte the one the window writes, or into a C header or the
-// bare bytes; with --to-bitmap, listings back into bitmaps.
+// listing, byte for byte the one the window writes (with --leading-zero, the
+// form assemblers take), or into a C header or the bare bytes; with
+// --to-bitmap, listings back into bitmaps.
 //
 // File names are taken as the bytes the system gave, for opening and for
 // naming outputs alike; messages show the bytes that are not UTF-8 escaped.
@@ -85,6 +86,7 @@ class Converter
 public:
     Format format = Format::Asm;
     Sense sense = Sense::Normal;
+    ListingForm form = ListingForm::Designed;
     QByteArray target; // -o, empty for beside each input
 
     // Converts every input, bitmaps or with toBitmap listings; the highest status wins.
@@ -176,7 +178,7 @@ private:
         const QByteArray path = target.isEmpty() ? formed : target;
         switch (format) {
         case Format::Asm:
-            return write(bitmap, path, FormatListing(bytes));
+            return write(bitmap, path, FormatListing(bytes, form));
         case Format::C: {
             // Standard output has no name: the identifier is the formed file's.
             const QByteArray named = path == StandardStream ? formed : path;
@@ -189,7 +191,8 @@ private:
         return Failed;
     }
 
-    // A listing read as the LCD preview reads it, written back as a bitmap.
+    // A listing read as the LCD preview reads it, written back as a bitmap; a
+    // field written with a leading zero (--leading-zero) reads as its last two digits.
     Status listingToBitmap(const QByteArray &listing)
     {
         QFile file;
@@ -197,7 +200,7 @@ private:
         if (!open(listing, file, reason))
             return fail(listing, QStringLiteral("cannot open: ") + reason);
         LcdDots dots;
-        const ListingReadResult read = ReadListing(file, dots);
+        const ListingReadResult read = ReadListing(file, dots, ListingForm::LeadingZero);
         if (!read.ok())
             return fail(listing, read.describe());
         if (dots.drawnCount() < LcdDots::Count)
@@ -243,12 +246,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption toBitmap(QStringLiteral("to-bitmap"),
                                       QStringLiteral("The inputs are listings: write each NAME.txt back as a 240 x 64, "
                                                      "1-bit bitmap NAME.bmp, lit dots black. A listing that does not "
-                                                     "give all 15360 dots fails."));
+                                                     "give all 15360 dots fails. Fields written with "
+                                                     "--leading-zero (0FFH) are read too."));
+    const QCommandLineOption leadingZero(QStringLiteral("leading-zero"),
+                                         QStringLiteral("With asm: write a 0 before each field that starts with a letter "
+                                                        "(0FFH, not FFH), as assemblers such as z80asm and as31 need: "
+                                                        "they read FFH as a symbol. The window writes FFH."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write to FILE instead (- for standard output); only with one input. "
                                                    "A FILE that is a device or a named pipe is written into."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({inverse, format, toBitmap, output});
+    parser.addOptions({inverse, format, leadingZero, toBitmap, output});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
@@ -272,6 +280,8 @@ int main(int argc, char *argv[])
         return UsageError(QStringLiteral("unknown format '%1': asm, c or bin").arg(formatName));
     if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse)))
         return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse"));
+    if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatName != QLatin1String("asm")))
+        return UsageError(QStringLiteral("--leading-zero is for writing asm listings only"));
 
     std::vector<QByteArray> inputs;
     for (const QString &input : parser.positionalArguments())
@@ -286,5 +296,6 @@ int main(int argc, char *argv[])
         return UsageError(QStringLiteral("-o takes a file name and exactly one input"));
     converter.format = Format(formatNames.indexOf(formatName));
     converter.sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
+    converter.form = parser.isSet(leadingZero) ? ListingForm::LeadingZero : ListingForm::Designed;
     return converter.run(inputs, parser.isSet(toBitmap));
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-QByteArray FormatListing(QByteArrayView bytes)
+QByteArray FormatListing(QByteArrayView bytes, ListingForm form)
 {
     QByteArray listing;
     listing.reserve((bytes.size() + Listing::BytesPerLine - 1) / Listing::BytesPerLine * Listing::LineBytes);
@@ -11,6 +11,8 @@ QByteArray FormatListing(QByteArrayView bytes)
         listing += Listing::Prefix;
         for (qsizetype i = 0; i < count; ++i) {
             const auto byte = std::uint8_t(bytes[at + i]);
+            if (form == ListingForm::LeadingZero && byte >= 0xA0)
+                listing += '0';
             listing += HexDigits[byte >> 4];
             listing += HexDigits[byte & 0x0F];
             listing += 'H';

@@ -21,8 +21,14 @@ inline constexpr int Lines = PictureBytes / BytesPerLine;
 inline constexpr int FileBytes = Lines * LineBytes; // 10 800
 } // namespace Listing
 
+// How a byte field is spelled. Designed: two digits always ("FFH"), the form
+// the window writes and the LCD preview takes apart by position. LeadingZero:
+// a "0" before a field whose first digit is a letter ("0FFH"), since
+// Intel-syntax assemblers (z80asm, as31) read "FFH" as a symbol.
+enum class ListingForm { Designed, LeadingZero };
+
 // The whole listing of bytes: eight fields to a line, each two upper-case
 // hexadecimal digits and "H" (10 -> "0AH", 255 -> "FFH"), "," after each but
 // the last of a line and ";" after that; each line ended by CR LF, the last
 // one shorter when the bytes run out.
-QByteArray FormatListing(QByteArrayView bytes);
+QByteArray FormatListing(QByteArrayView bytes, ListingForm form = ListingForm::Designed);

@@ -27,6 +27,15 @@ int HexValue(char c)
     return -1;
 }
 
+// Whether the field that starts here has three digits, the first "0" ("0FF"
+// of "0FFH,", or the last field, whose "H" is cut off).
+bool HasLeadingZero(QByteArrayView field)
+{
+    if (field.size() < 3 || field[0] != '0' || HexValue(field[1]) < 0 || HexValue(field[2]) < 0)
+        return false;
+    return field.size() == 3 || (field.size() > 4 && (field[3] == 'H' || field[3] == 'h') && field[4] == ',');
+}
+
 QString StrayCharacterReason(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
@@ -86,7 +95,7 @@ QString ListingReadResult::describe() const
     return reason;
 }
 
-std::optional<QByteArray> ListingLineBits(QByteArrayView line)
+std::optional<QByteArray> ListingLineBits(QByteArrayView line, ListingForm form)
 {
     if (line.isEmpty())
         return QByteArray();
@@ -95,13 +104,19 @@ std::optional<QByteArray> ListingLineBits(QByteArrayView line)
     const QByteArrayView cut = line.sliced(CutFront, line.size() - ShortestLine);
     QByteArray bits;
     bits.reserve(4 * cut.size());
+    bool fieldStart = true;
     for (qsizetype i = 0; i < cut.size(); ++i) {
         const char c = cut[i];
         // "H," separates the fields and is dropped.
         if ((c == 'H' || c == 'h') && i + 1 < cut.size() && cut[i + 1] == ',') {
             ++i;
+            fieldStart = true;
             continue;
         }
+        const bool startsField = fieldStart;
+        fieldStart = false;
+        if (startsField && form == ListingForm::LeadingZero && HasLeadingZero(cut.sliced(i)))
+            continue; // the "0" of "0FFH"
         const int value = HexValue(c);
         if (value < 0) {
             bits += c; // left for the walk to report
@@ -113,7 +128,7 @@ std::optional<QByteArray> ListingLineBits(QByteArrayView line)
     return bits;
 }
 
-ListingReadResult ReadListing(QIODevice &device, int width, int height, const DotFn &dot)
+ListingReadResult ReadListing(QIODevice &device, int width, int height, const DotFn &dot, ListingForm form)
 {
     ListingReadResult result;
     Walk walk{width, height, dot};
@@ -142,7 +157,7 @@ ListingReadResult ReadListing(QIODevice &device, int width, int height, const Do
             result.line = number;
             break;
         }
-        const std::optional<QByteArray> bits = ListingLineBits(line);
+        const std::optional<QByteArray> bits = ListingLineBits(line, form);
         if (!bits) {
             result.problem = ListingProblem::LineTooShort;
             result.reason = QStringLiteral("only %1 characters; a DB line has at least %2")
@@ -166,15 +181,15 @@ ListingReadResult ReadListing(QIODevice &device, int width, int height, const Do
     return result;
 }
 
-ListingReadResult ReadListing(QByteArrayView listing, int width, int height, const DotFn &dot)
+ListingReadResult ReadListing(QByteArrayView listing, int width, int height, const DotFn &dot, ListingForm form)
 {
     QByteArray bytes = listing.toByteArray();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return ReadListing(buffer, width, height, dot);
+    return ReadListing(buffer, width, height, dot, form);
 }
 
-ListingReadResult ReadListingFile(const QString &path, int width, int height, const DotFn &dot)
+ListingReadResult ReadListingFile(const QString &path, int width, int height, const DotFn &dot, ListingForm form)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -183,7 +198,7 @@ ListingReadResult ReadListingFile(const QString &path, int width, int height, co
         result.reason = file.errorString();
         return result;
     }
-    return ReadListing(file, width, height, dot);
+    return ReadListing(file, width, height, dot, form);
 }
 
 namespace {
@@ -196,17 +211,17 @@ DotFn DrawInto(LcdDots &dots)
 
 } // namespace
 
-ListingReadResult ReadListing(QByteArrayView listing, LcdDots &dots)
+ListingReadResult ReadListing(QByteArrayView listing, LcdDots &dots, ListingForm form)
 {
-    return ReadListing(listing, LcdWidth, LcdHeight, DrawInto(dots));
+    return ReadListing(listing, LcdWidth, LcdHeight, DrawInto(dots), form);
 }
 
-ListingReadResult ReadListing(QIODevice &device, LcdDots &dots)
+ListingReadResult ReadListing(QIODevice &device, LcdDots &dots, ListingForm form)
 {
-    return ReadListing(device, LcdWidth, LcdHeight, DrawInto(dots));
+    return ReadListing(device, LcdWidth, LcdHeight, DrawInto(dots), form);
 }
 
-ListingReadResult ReadListingFile(const QString &path, LcdDots &dots)
+ListingReadResult ReadListingFile(const QString &path, LcdDots &dots, ListingForm form)
 {
-    return ReadListingFile(path, LcdWidth, LcdHeight, DrawInto(dots));
+    return ReadListingFile(path, LcdWidth, LcdHeight, DrawInto(dots), form);
 }

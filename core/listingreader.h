@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bitmapfile.h"
+#include "listingformat.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -29,6 +30,12 @@ class QIODevice;
 // dot. Empty lines are skipped and move nothing.
 //
 // Line ends are CR LF or a bare LF.
+//
+// Read as ListingForm::LeadingZero (the converter's --to-bitmap), a field of
+// three digits whose first is "0" counts as its last two ("0FFH" as "FFH"),
+// so that the listings assemblers take read back too; a field is what lies
+// between the cut ends of the line and the "H," separators. The preview
+// reads the designed form, where such a field is twelve dots.
 //
 // What is checked:
 // - A non-empty line of fewer than 13 characters is an error, on every line,
@@ -103,15 +110,18 @@ private:
 
 // The bit text of one listing line (without its line end), or nothing when
 // the line is non-empty but shorter than 13 characters.
-std::optional<QByteArray> ListingLineBits(QByteArrayView line);
+std::optional<QByteArray> ListingLineBits(QByteArrayView line, ListingForm form = ListingForm::Designed);
 
 // Reads a listing and draws it into a width x height picture, starting at
 // column 0, row 0. A width or height below 1 draws nothing.
-ListingReadResult ReadListing(QByteArrayView listing, int width, int height, const DotFn &dot);
-ListingReadResult ReadListing(QIODevice &device, int width, int height, const DotFn &dot);
-ListingReadResult ReadListingFile(const QString &path, int width, int height, const DotFn &dot);
+ListingReadResult ReadListing(QByteArrayView listing, int width, int height, const DotFn &dot,
+                              ListingForm form = ListingForm::Designed);
+ListingReadResult ReadListing(QIODevice &device, int width, int height, const DotFn &dot,
+                              ListingForm form = ListingForm::Designed);
+ListingReadResult ReadListingFile(const QString &path, int width, int height, const DotFn &dot,
+                                  ListingForm form = ListingForm::Designed);
 
 // The same for the 240 x 64 picture of the LCD module; dots is cleared first.
-ListingReadResult ReadListing(QByteArrayView listing, LcdDots &dots);
-ListingReadResult ReadListing(QIODevice &device, LcdDots &dots);
-ListingReadResult ReadListingFile(const QString &path, LcdDots &dots);
+ListingReadResult ReadListing(QByteArrayView listing, LcdDots &dots, ListingForm form = ListingForm::Designed);
+ListingReadResult ReadListing(QIODevice &device, LcdDots &dots, ListingForm form = ListingForm::Designed);
+ListingReadResult ReadListingFile(const QString &path, LcdDots &dots, ListingForm form = ListingForm::Designed);

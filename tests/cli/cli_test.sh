@@ -54,7 +54,8 @@ statuses() {
     expect 2 grey.bmp missing.bmp cut.bmp bit-order.bmp
     grep -q "^missing.bmp: cannot open" "$work/err" && grep -q "^cut.bmp: picture data incomplete" "$work/err" || fail "$(cat "$work/err")"
     [ "$(ls | tr '\n' ' ')" = "bit-order.bmp cut.bmp grey.bmp lcd_bit-order.txt " ] || fail "left $(ls)"
-    for bad in --bogus "--format x bit-order.bmp" "--to-bitmap --inverse a.txt" -; do expect 2 $bad; done
+    for bad in --bogus "--format x bit-order.bmp" "--to-bitmap --inverse a.txt" - "--leading-zero --format bin bit-order.bmp" \
+        "--to-bitmap --leading-zero lcd_bit-order.txt"; do expect 2 $bad; done
 }
 
 # No folder, a path through a file, a folder in the listing's place, a file

@@ -106,3 +106,12 @@ TEST(Reader, SampleListingsGiveTheirBytesBack)
     EXPECT_EQ(missing.problem, ListingProblem::CannotOpen);
     EXPECT_EQ(missing.describe(), missing.reason);
 }
+
+// Only the converter's --to-bitmap reads "0FFH" as "FFH"; the preview draws
+// the twelve dots of its three digits.
+TEST(Reader, LeadingZeroFieldsOnlyWhenAsked)
+{
+    const char *zeros = "        DB 01H,0FFH,80H,0FH,0F0H,00H,05H,0c0h;";
+    EXPECT_EQ(ListingLineBits(zeros, ListingForm::LeadingZero), ListingLineBits(WorkedExampleLine));
+    EXPECT_EQ(ListingLineBits(zeros)->size(), 64 + 3 * 4);
+}
