@@ -31,6 +31,11 @@ for page in dotpress dotpress-convert; do
     [ -z "$warnings" ] || fail "man -l $page.1 warns: $warnings"
 done
 
+# One version everywhere: the converter's, the manual pages' and the release's.
+version=$("$prefix/bin/dotpress-convert" --version | sed 's/.* //')
+grep -q "\"Dotpress $version\"" "$share/man/man1/dotpress.1" "$share/man/man1/dotpress-convert.1" \
+    && grep -q "<release version=\"$version\"" "$share/metainfo/$id.metainfo.xml" || fail "version $version not everywhere"
+
 cp "${samples[@]}" "$work/"
 "$prefix/bin/dotpress-convert" "$work"/*.bmp || fail "the installed dotpress-convert ended with status $?"
 for sample in "${samples[@]}"; do

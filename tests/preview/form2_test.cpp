@@ -1,5 +1,9 @@
-// The LCD preview over the example's listing as Convert wrote it: it opens
-// blank, Show draws every dot, and Show again draws the listing as it now is.
+// The LCD preview on its own, over the example's listing: it opens blank,
+// Show draws every dot, and Show again draws the listing as it now is or
+// names the line it cannot take apart.
+#include "bmpfixture.h"
+#include "form2.h"
+#include "sharedstate.h"
 #include "windowtesting.h"
 
 #include <algorithm>
@@ -27,27 +31,26 @@ const Changed ChangedListings[] = {
     {"LineOverTheLimit", "        DB " + QByteArray(65524, '0') + "H;\r\n", "line 1: longer than 65536 characters", 0, 0},
 };
 
-class Preview : public WindowTest, public ::testing::WithParamInterface<Changed>
-{
-};
+class Preview : public ::testing::TestWithParam<Changed> {};
 
 TEST_P(Preview, OpensBlankShowsEveryDotThenTheListingAsItNowIsOrWhichLineFails)
 {
-    openFolder();
-    choose("example.bmp");
-    click("ConvertButton");
-    QImage opened, first, second, reopened;
-    auto show = [](Form2 &form2) { form2.findChild<QPushButton *>("ShowButton")->click(); return form2.lcdImage(); };
-    preview([&](Form2 &form2) {
-        opened = form2.lcdImage();
-        first = show(form2);
-        if (GetParam().listing.isNull())
-            EXPECT_TRUE(QFile::remove(m_shared.outputPath));
-        else if (!GetParam().listing.isEmpty())
-            write("lcd_example.txt", GetParam().listing);
-        second = show(form2);
-    });
-    preview([&](Form2 &form2) { reopened = form2.lcdImage(); });
+    QTemporaryDir temp;
+    SharedState state{.headers = {.biWidth = 240, .biHeight = 64, .biBitCount = 1}, .outputPath = temp.filePath("lcd_example.txt")};
+    WriteFileOrFail(state.outputPath, ReadFileOrEmpty(DOTPRESS_TEST_DATA "/lcd_example.txt"));
+    RecordingMessages messages;
+    Form2 form2(state, messages);
+    const auto show = [&] { form2.findChild<QPushButton *>("ShowButton")->click(); return form2.lcdImage(); };
+    form2.show();
+    const QImage opened = form2.lcdImage(), first = show();
+    if (GetParam().listing.isNull())
+        EXPECT_TRUE(QFile::remove(state.outputPath));
+    else if (!GetParam().listing.isEmpty())
+        WriteFileOrFail(state.outputPath, GetParam().listing);
+    const QImage second = show();
+    form2.close();
+    form2.show();
+    const QImage reopened = form2.lcdImage();
 
     QImage expected(first.size(), QImage::Format_ARGB32), blank = expected;
     blank.fill(Nothing);
@@ -58,10 +61,10 @@ TEST_P(Preview, OpensBlankShowsEveryDotThenTheListingAsItNowIsOrWhichLineFails)
     const QRgb *dots = reinterpret_cast<const QRgb *>(second.constBits()), *end = dots + second.width() * second.height();
     EXPECT_EQ(std::count(dots, end, Black), GetParam().black);
     EXPECT_EQ(std::count(dots, end, Green), GetParam().green);
-    EXPECT_EQ(m_messages.m_boxes.size(), *GetParam().box ? 1 : 0);
-    for (const QString &box : m_messages.m_boxes)
-        EXPECT_TRUE(local(box).startsWith("warning|LCD Preview|") && local(box).contains("\n\n<tmp>/lcd_example.txt\n\n")
-                    && box.contains(GetParam().box)) << local(box).toStdString();
+    EXPECT_EQ(messages.m_boxes.size(), *GetParam().box ? 1 : 0);
+    for (const QString &box : messages.m_boxes)
+        EXPECT_TRUE(box.startsWith("warning|LCD Preview|") && box.contains("\n\n" + QDir::toNativeSeparators(state.outputPath) + "\n\n")
+                    && box.contains(GetParam().box)) << box.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Listings, Preview, ::testing::ValuesIn(ChangedListings), [](const auto &info) { return std::string(info.param.name); });
