@@ -1,0 +1,136 @@
+// Worked examples of each dot rule, fits by where solid blocks land, alpha, area averaging.
+#include "preparation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr int Pixels = LcdWidth * LcdHeight;
+using Greys = std::vector<std::uint8_t>;
+
+// The first length dots of row y, '1' where lit.
+std::string Row(const std::vector<std::uint8_t> &dots, int y, std::size_t length = LcdWidth)
+{
+    std::string row;
+    for (std::size_t x = 0; x < length; ++x)
+        row += dots[std::size_t(y * LcdWidth) + x] ? '1' : '0';
+    return row;
+}
+
+// An opaque picture, black where black(x, y), else white.
+RgbaImage Picture(int width, int height, bool (*black)(int x, int y))
+{
+    RgbaImage image{width, height, {}};
+    for (int p = 0; p < width * height; ++p) {
+        const std::uint8_t c = black(p % width, p / width) ? 0 : 255;
+        image.rgba.insert(image.rgba.end(), {c, c, c, 255});
+    }
+    return image;
+}
+
+} // namespace
+
+TEST(Dots, WorkedExamplesOfEachRule)
+{
+    struct Case { Dither dither; int grey, threshold; std::vector<std::string> rows; int lit = -1; };
+    const Case cases[] = {
+        {Dither::None, 128, 128, {"00000000"}, 0}, {Dither::None, 127, 128, {"11111111"}, Pixels},
+        {Dither::None, 0, 0, {"00000000"}, 0},     {Dither::None, 255, 256, {"11111111"}, Pixels},
+        // M4 rows 0 8 2 10 / 12 4 14 6 / 3 11 1 9 / 15 7 13 5. At 128 a dot is lit when
+        // 32 * 128 < 255 * (2M + 1), i.e. M >= 8: half the dots; at 136 (4352) when M >= 9.
+        {Dither::Bayer4, 128, 128, {"01010101", "10101010", "01010101", "10101010", "01010101"}, Pixels / 2},
+        {Dither::Bayer4, 136, 128, {"0001", "1010", "0101", "1010"}},
+        // M8 row 0 is 0 32 8 40 2 34 10 42; at 34 lit when 128 * 34 = 4352 < 255 * (2M + 1): M >= 9.
+        {Dither::Bayer8, 34, 128, {"01010111"}},
+        // 100 lit (+43), 143 unlit (e -112: -49), 51, 122 lit, 153 unlit. (0,1) 100 + 31 - 21 = 110 lit;
+        // (1,1) 100 + 6 - 35 + 9 + 48 = 128 unlit (e -127); (2,1) 100 - 7 + 15 + 22 - 55 = 75 lit.
+        {Dither::FloydSteinberg, 100, 128, {"10110", "101"}},
+        // 98 lit (+42), 140 unlit (e -115: -50), 48; (0,1) 98 + 30 - 21 = 107 lit (+46); (1,1) 98 + 6 - 35 + 9 + 46 = 124.
+        {Dither::FloydSteinberg, 98, 128, {"10", "11"}},
+        // Row 0: 53, 76, 86, 90, 92 lit (+23, +33, +37, +39). Row 1: 53 + 16 + 14 = 83 lit (+36);
+        // 53 + 3 + 23 + 16 + 36 = 131 unlit (e -124: -54); 45 lit (+19); 53 + 5 + 28 + 17 + 19 = 122.
+        {Dither::FloydSteinberg, 53, 128, {"1111", "1011"}},
+        // Truncated: 150 unlit (e -105: -45), 105 lit (+45), 195 unlit (-26), 124 lit (+54),
+        // 204 unlit (e -51: -22), 128 unlit (flooring to -23 would light it).
+        {Dither::FloydSteinberg, 150, 128, {"010100"}},
+        // e / 8 to (x+1,y), (x+2,y), (x-1,y+1), (x,y+1), (x+1,y+1), (x,y+2). Row 0: 100, 112, 126 lit,
+        // 129 unlit, 100: eighths 12, 14, 15, -15, 12. Row 1: 126 lit (15), 156 unlit (-12), 117 lit
+        // (14), 114 (14). Row 2: 100 + 12 + 15 - 12 = 115 lit (14), 145 unlit (-13), 132 unlit.
+        {Dither::Atkinson, 100, 128, {"11101", "101", "100"}},
+        // Truncated: 125 lit (15), 140 unlit (-14), 126, 126 lit (15), 155 unlit (-12), 128 unlit.
+        {Dither::Atkinson, 125, 128, {"101100"}},
+    };
+    for (const Case &c : cases) {
+        const std::vector<std::uint8_t> dots = Dots(Greys(Pixels, std::uint8_t(c.grey)), c.threshold, c.dither);
+        for (std::size_t y = 0; y < c.rows.size(); ++y)
+            EXPECT_EQ(Row(dots, int(y), c.rows[y].size()), c.rows[y]) << int(c.dither) << ", grey " << c.grey;
+        if (c.lit >= 0)
+            EXPECT_EQ(std::count(dots.begin(), dots.end(), 1), c.lit) << int(c.dither);
+    }
+}
+
+TEST(Fit, PlacementsInWholePixels)
+{
+    struct Case { int width, height; Fit fit; Placement expected; };
+    const Case cases[] = {
+        {100, 100, Fit::Contain, {64, 64, 88, 0}},   {100, 100, Fit::Cover, {240, 240, 0, -88}},
+        {100, 100, Fit::Stretch, {240, 64, 0, 0}},   {480, 64, Fit::Cover, {480, 64, -120, 0}},
+        {240, 64, Fit::Contain, {240, 64, 0, 0}},    {240, 64, Fit::Cover, {240, 64, 0, 0}},
+        {3, 2, Fit::Contain, {96, 64, 72, 0}},       {0, 5, Fit::Contain, {0, 0, 0, 0}},
+        {160, 1, Fit::Contain, {240, 2, 0, 31}},     {960, 1, Fit::Contain, {240, 1, 0, 31}}, // 1.5 to 2, 0.25 to 1
+    };
+    for (const Case &c : cases)
+        EXPECT_TRUE(PlaceOnLcd(c.width, c.height, c.fit) == c.expected) << c.width << " x " << c.height;
+}
+
+TEST(Prepare, SolidBlocksLandWhereTheyFitAndEncode)
+{
+    const std::string halves = std::string(120, '1') + std::string(120, '0');
+    struct Case { RgbaImage image; Fit fit; std::string row; };
+    const Case cases[] = {
+        {Picture(100, 100, [](int, int) { return true; }), Fit::Contain, std::string(88, '0') + std::string(64, '1') + std::string(88, '0')},
+        {Picture(480, 64, [](int x, int) { return x < 240; }), Fit::Cover, halves},
+        {Picture(2, 1, [](int x, int) { return x == 0; }), Fit::Stretch, halves},
+        {Picture(240, 64, [](int x, int) { return x % 2 == 0; }), Fit::Cover, QByteArray("10").repeated(120).toStdString()},
+    };
+    for (const Case &c : cases) {
+        const PreparedPicture picture = Prepare(c.image, Preparation{.fit = c.fit});
+        for (int y = 0; y < LcdHeight; ++y)
+            ASSERT_EQ(Row(picture.dots, y), c.row) << c.image.width << ", row " << y;
+    }
+    // Columns 88 to 151 are bytes 11 to 18 of each 30-byte row.
+    const PreparedPicture square = Prepare(cases[0].image, {});
+    const QByteArray off(11, 0), on(8, char(0xFF)), inverseOff(11, char(0xFF)), inverseOn(8, 0);
+    EXPECT_EQ(EncodePixels(square, {0, 239, 0, 63}, Rgb(0, 0, 0)), (off + on + off).repeated(64));
+    EXPECT_EQ(EncodePixels(square, {0, 239, 0, 63}, Rgb(255, 255, 255)), (inverseOff + inverseOn + inverseOff).repeated(64));
+}
+
+TEST(GreysOver, AlphaOverBothBackgrounds)
+{
+    // Red at a = 128 over white: (255*128 + 255*127 + 127) / 255 = 255, (255*127 + 127) / 255 = 127, grey
+    // (299*255 + 587*127 + 114*127 + 500) / 1000 = 165; over black 128, 0, 0: grey 38. Transparent: the
+    // background. (10, 200, 30) opaque: 124. (1, 1, 1) at a = 128: 128 over white, 1 over black.
+    const RgbaImage image{4, 1, {255, 0, 0, 128, 10, 200, 30, 0, 10, 200, 30, 255, 1, 1, 1, 128}};
+    EXPECT_EQ(GreysOver(image, Background::White), Greys({165, 255, 124, 128}));
+    EXPECT_EQ(GreysOver(image, Background::Black), Greys({38, 0, 124, 1}));
+}
+
+TEST(FitGreys, AreaAveraging)
+{
+    // 7 x 3 of grey 77, contained: 149 x 64 (7 * 64 / 3 = 149.3) at column 45, all 77.
+    const Greys contained = FitGreys(Greys(21, 77), 7, 3, Fit::Contain, Background::Black);
+    EXPECT_EQ(std::count(contained.begin(), contained.end(), 77), 149 * 64);
+    EXPECT_EQ(Greys(contained.end() - 196, contained.end() - 194), Greys({0, 77})); // columns 44, 45 of row 63
+    // 0 then six 255 stretched: column 34 covers [238, 245) of units where pixel 1 starts
+    // at 240, so (5 * 255 + 3) / 7 = 182; columns 33 and 35 lie within one pixel.
+    const Greys stretched = FitGreys({0, 255, 255, 255, 255, 255, 255}, 7, 1, Fit::Stretch, Background::White);
+    EXPECT_EQ(Greys(stretched.begin() + 33, stretched.begin() + 36), Greys({0, 182, 255}));
+    // A 480 x 128 checkerboard of 0 and 255: each dot averages two of each, 127.5 rounds up.
+    Greys checks(480 * 128);
+    for (std::size_t p = 0; p < checks.size(); ++p)
+        checks[p] = (p % 480 + p / 480) % 2 ? 255 : 0;
+    EXPECT_EQ(FitGreys(checks, 480, 128, Fit::Stretch, Background::White), Greys(Pixels, 128));
+}
