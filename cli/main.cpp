@@ -1,12 +1,14 @@
 // dotpress-convert: the headless converter, for build systems.
 // Converts each 240 x 64, 1-bit bitmap named on the command line into its DB
 // listing, byte for byte the one the window writes (with --leading-zero, the
-// form assemblers take), or into a C header or the bare bytes; with
-// --to-bitmap, listings back into bitmaps.
+// form assemblers take), or into a C header or the bare bytes; with a
+// preparation option, any other picture fitted, thresholded or dithered for
+// the module; with --to-bitmap, listings back into bitmaps.
 //
 // File names are taken as the bytes the system gave, for opening and for
 // naming outputs alike; messages show the bytes that are not UTF-8 escaped.
 
+#include "anypicture.h"
 #include "bitmapfile.h"
 #include "encoder.h"
 #include "listingformat.h"
@@ -88,6 +90,8 @@ public:
     Sense sense = Sense::Normal;
     ListingForm form = ListingForm::Designed;
     QByteArray target; // -o, empty for beside each input
+    std::optional<Preparation> preparation; // how any other picture is prepared; none: refused
+    bool show = false; // the dots in braille after each path
 
     // Converts every input, bitmaps or with toBitmap listings; the highest status wins.
     int run(const std::vector<QByteArray> &inputs, bool toBitmap)
@@ -126,9 +130,10 @@ private:
     }
 
     // Writes bytes made from input to path ("-" is standard output) and
-    // prints the path written. Nothing is written over an input of the run,
-    // nor over an output this run has written already.
-    Status write(const QByteArray &input, const QByteArray &path, QByteArrayView bytes)
+    // prints the path written, with show the dots in braille. Nothing is
+    // written over an input of the run, nor over an output this run has
+    // written already.
+    Status write(const QByteArray &input, const QByteArray &path, QByteArrayView bytes, QByteArrayView dots)
     {
         if (path == StandardStream) {
             const WriteResult written = WriteAll(STDOUT_FILENO, bytes);
@@ -151,7 +156,7 @@ private:
             return cannot(written.error);
         if (const std::optional<FileId> id = IdOf(path))
             m_written.push_back({*id, input});
-        const WriteResult printed = WriteAll(STDOUT_FILENO, path + '\n');
+        const WriteResult printed = WriteAll(STDOUT_FILENO, path + '\n' + (show ? BrailleText(dots) : QByteArray()));
         return printed.ok ? Converted : fail(input, QStringLiteral("cannot write to standard output: ") + printed.error);
     }
 
@@ -164,29 +169,41 @@ private:
         const BitmapFile read = ReadBitmapFile(file);
         if (!read.ok())
             return fail(bitmap, QStringLiteral("cannot read: ") + read.error);
-        if (!IsAdmitted(read.headers)) {
-            m_err << Readable(bitmap) << ": " << RefusalText() << Qt::endl;
+        QByteArray bytes;
+        if (IsAdmitted(read.headers)) {
+            // Converted as the window converts it, whatever the options.
+            const DecodedPicture picture = DecodeBitmap(read);
+            if (!picture.ok())
+                return fail(bitmap, picture.error);
+            bytes = EncodePixels(picture, SetScanBounds(read.headers), OnColour(picture.palette, sense));
+        } else if (!preparation) {
+            m_err << Readable(bitmap) << ": " << RefusalText() << Qt::endl
+                  << Readable(bitmap) << ": any other picture is prepared for the module with --fit "
+                  << "(or --threshold, --dither, --background)" << Qt::endl;
             return Refused;
+        } else {
+            const AnyPicture any = DecodeAnyPicture(file, read.bytes);
+            if (!any.ok())
+                return fail(bitmap, any.error);
+            // The prepared dots are black on white; Inverse lights the white ones.
+            const RgbColour on = sense == Sense::Normal ? Rgb(0, 0, 0) : Rgb(255, 255, 255);
+            bytes = EncodePixels(Prepare(any.image, *preparation), {0, LcdWidth - 1, 0, LcdHeight - 1}, on);
         }
-        const DecodedPicture picture = DecodeBitmap(read);
-        if (!picture.ok())
-            return fail(bitmap, picture.error);
-        const QByteArray bytes = EncodePixels(picture, SetScanBounds(read.headers), OnColour(picture.palette, sense));
 
         const char *extension = format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
         const QByteArray formed = OutputPathBeside(bitmap, extension);
         const QByteArray path = target.isEmpty() ? formed : target;
         switch (format) {
         case Format::Asm:
-            return write(bitmap, path, FormatListing(bytes, form));
+            return write(bitmap, path, FormatListing(bytes, form), bytes);
         case Format::C: {
             // Standard output has no name: the identifier is the formed file's.
             const QByteArray named = path == StandardStream ? formed : path;
             const QString fileName = QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1));
-            return write(bitmap, path, FormatCArray(bytes, CIdentifier(fileName), sense));
+            return write(bitmap, path, FormatCArray(bytes, CIdentifier(fileName), sense), bytes);
         }
         case Format::Bin:
-            return write(bitmap, path, bytes);
+            return write(bitmap, path, bytes, bytes);
         }
         return Failed;
     }
@@ -207,7 +224,8 @@ private:
             return fail(listing, QStringLiteral("the listing gives %1 of %2 dots")
                                      .arg(dots.drawnCount()).arg(LcdDots::Count));
         const QByteArray path = target.isEmpty() ? BitmapPathForListing(listing) : target;
-        return write(listing, path, EncodeBitmap(dots.bytes()));
+        const QByteArrayView bytes(dots.bytes().data(), qsizetype(dots.bytes().size()));
+        return write(listing, path, EncodeBitmap(bytes), bytes);
     }
 
     QTextStream m_err{stderr};
@@ -256,7 +274,28 @@ int main(int argc, char *argv[])
                                     QStringLiteral("Write to FILE instead (- for standard output); only with one input. "
                                                    "A FILE that is a device or a named pipe is written into."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({inverse, format, leadingZero, toBitmap, output});
+    const QCommandLineOption fit(QStringLiteral("fit"),
+                                 QStringLiteral("Prepare any other picture (PNG, JPEG, GIF, any BMP, PBM/PGM/PPM, XBM, XPM, "
+                                                "ICO) for the module: contain (the default: all of it, centred, "
+                                                "margins of the background), cover (filled, the overflow cut on both "
+                                                "sides) or stretch. A 240 x 64, 1-bit BMP is always converted as it is."),
+                                 QStringLiteral("contain|cover|stretch"), QStringLiteral("contain"));
+    const QCommandLineOption threshold(QStringLiteral("threshold"),
+                                       QStringLiteral("Prepare, lighting a dot whose grey (0 black to 255 white) is below T; "
+                                                      "0 lights nothing, 256 everything. Default 128."),
+                                       QStringLiteral("T"), QStringLiteral("128"));
+    const QCommandLineOption dither(QStringLiteral("dither"),
+                                    QStringLiteral("Prepare, spreading the greys over the dots: none (the default: the "
+                                                   "threshold alone), floyd-steinberg, atkinson, bayer4 or bayer8."),
+                                    QStringLiteral("METHOD"), QStringLiteral("none"));
+    const QCommandLineOption background(QStringLiteral("background"),
+                                        QStringLiteral("Prepare, with white (the default) or black under transparent pixels "
+                                                       "and in the margins."),
+                                        QStringLiteral("white|black"), QStringLiteral("white"));
+    const QCommandLineOption show(QStringLiteral("show"),
+                                  QStringLiteral("After each path, print the 240 x 64 dots as 16 lines of 120 braille "
+                                                 "characters, a lit dot raised. Not with -o -."));
+    parser.addOptions({inverse, format, leadingZero, toBitmap, output, fit, threshold, dither, background, show});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
@@ -278,8 +317,21 @@ int main(int argc, char *argv[])
     const QStringList formatNames{QStringLiteral("asm"), QStringLiteral("c"), QStringLiteral("bin")};
     if (!formatNames.contains(formatName))
         return UsageError(QStringLiteral("unknown format '%1': asm, c or bin").arg(formatName));
-    if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse)))
-        return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse"));
+    const bool preparing = parser.isSet(fit) || parser.isSet(threshold) || parser.isSet(dither) || parser.isSet(background);
+    if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse) || preparing))
+        return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse nor a preparation option"));
+    const QStringList fits{QStringLiteral("contain"), QStringLiteral("cover"), QStringLiteral("stretch")};
+    const QStringList dithers{QStringLiteral("none"), QStringLiteral("floyd-steinberg"), QStringLiteral("atkinson"),
+                              QStringLiteral("bayer4"), QStringLiteral("bayer8")};
+    const QStringList backgrounds{QStringLiteral("white"), QStringLiteral("black")};
+    bool thresholdRead = false;
+    const int thresholdValue = parser.value(threshold).toInt(&thresholdRead);
+    if (!fits.contains(parser.value(fit)) || !dithers.contains(parser.value(dither))
+        || !backgrounds.contains(parser.value(background)) || !thresholdRead || thresholdValue < 0 || thresholdValue > 256)
+        return UsageError(QStringLiteral("--fit takes contain, cover or stretch; --dither none, floyd-steinberg, atkinson, "
+                                         "bayer4 or bayer8; --background white or black; --threshold 0 to 256"));
+    if (parser.isSet(show) && parser.value(output) == QLatin1String("-"))
+        return UsageError(QStringLiteral("--show prints beside the paths written; not with -o -"));
     if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatName != QLatin1String("asm")))
         return UsageError(QStringLiteral("--leading-zero is for writing asm listings only"));
 
@@ -297,5 +349,9 @@ int main(int argc, char *argv[])
     converter.format = Format(formatNames.indexOf(formatName));
     converter.sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
     converter.form = parser.isSet(leadingZero) ? ListingForm::LeadingZero : ListingForm::Designed;
+    converter.show = parser.isSet(show);
+    if (preparing)
+        converter.preparation = Preparation{Fit(fits.indexOf(parser.value(fit))), Background(backgrounds.indexOf(parser.value(background))),
+                                            thresholdValue, Dither(dithers.indexOf(parser.value(dither)))};
     return converter.run(inputs, parser.isSet(toBitmap));
 }

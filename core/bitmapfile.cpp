@@ -39,24 +39,6 @@ private:
     qint64 m_pos;
 };
 
-// Reads on until bytes holds size bytes or the input ends.
-bool ReadUpTo(QIODevice &device, QByteArray &bytes, qint64 size, QString &error)
-{
-    while (bytes.size() < size) {
-        const qint64 had = bytes.size();
-        bytes.resize(size);
-        const qint64 got = device.read(bytes.data() + had, size - had);
-        bytes.resize(had + std::max<qint64>(got, 0));
-        if (got < 0) {
-            error = device.errorString();
-            return false;
-        }
-        if (got == 0)
-            break;
-    }
-    return true;
-}
-
 // The file offset of the first palette entry: just after the info header. A
 // longer header (108 or 124 bytes from common paint programs) moves the
 // palette back; an older or broken shorter one is read as if it were 40.
@@ -102,6 +84,23 @@ QString FormatFault(const BitmapHeaders &h, const QByteArray &bytes)
 }
 
 } // namespace
+
+bool ReadUpTo(QIODevice &device, QByteArray &bytes, qint64 size, QString &error)
+{
+    while (bytes.size() < size) {
+        const qint64 had = bytes.size();
+        bytes.resize(size);
+        const qint64 got = device.read(bytes.data() + had, size - had);
+        bytes.resize(had + std::max<qint64>(got, 0));
+        if (got < 0) {
+            error = device.errorString();
+            return false;
+        }
+        if (got == 0)
+            break;
+    }
+    return true;
+}
 
 RgbColour PaletteRgb(const PaletteEntry &entry)
 {

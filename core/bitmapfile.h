@@ -87,6 +87,10 @@ struct BitmapFile
     bool ok() const { return error.isEmpty(); }
 };
 
+// Reads on from device until bytes holds size bytes or the input ends;
+// false, with the system's reason, when reading fails.
+bool ReadUpTo(QIODevice &device, QByteArray &bytes, qint64 size, QString &error);
+
 // Reads the 14-byte file header and 40 bytes of info header; for a 1-bit
 // file the two palette entries from where the palette really starts (right
 // after the info header, whatever its length), and for an admitted one all

@@ -90,3 +90,30 @@ QByteArray EncodeBitmap(QByteArrayView bytes)
     }
     return out;
 }
+
+QByteArray BrailleText(QByteArrayView bytes)
+{
+    constexpr int rowBytes = LcdWidth / 8;
+    const auto lit = [&](int x, int y) {
+        const qsizetype at = qsizetype(y) * rowBytes + x / 8;
+        return at < bytes.size() && (std::uint8_t(bytes[at]) >> (x % 8)) & 1;
+    };
+    // The bit of each dot of a character, by column and then row from the top.
+    constexpr int bit[2][4] = {{0, 1, 2, 6}, {3, 4, 5, 7}};
+    QByteArray text;
+    for (int top = 0; top < LcdHeight; top += 4) {
+        for (int left = 0; left < LcdWidth; left += 2) {
+            unsigned dots = 0;
+            for (int column = 0; column < 2; ++column)
+                for (int row = 0; row < 4; ++row)
+                    if (lit(left + column, top + row))
+                        dots |= 1u << bit[column][row];
+            // U+2800 + dots in UTF-8: E2, A0 + the top two bits, 80 + the rest.
+            text += char(0xE2);
+            text += char(0xA0 | (dots >> 6));
+            text += char(0x80 | (dots & 0x3F));
+        }
+        text += '\n';
+    }
+    return text;
+}

@@ -1,7 +1,8 @@
 #pragma once
 
 // The other forms the 1920 bytes of a picture take besides the DB listing:
-// a C header for firmware written in C, and a bitmap drawn from a listing.
+// a C header for firmware written in C, a bitmap drawn from a listing, and
+// braille for a look at the dots in a terminal.
 
 #include "encoder.h"
 
@@ -22,3 +23,9 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, Sense s
 // black (entry 0), so converting the bitmap in the Normal sense gives the
 // same bytes back. Bytes missing at the end count as unlit.
 QByteArray EncodeBitmap(QByteArrayView bytes);
+
+// The 240 x 64 dots of the bytes (in listing order) as 16 lines of 120
+// braille characters, UTF-8, each ended by LF. A character is U+2800 plus
+// the bits of its two columns of four dots: the left column's from the top
+// bits 0, 1, 2 and 6, the right column's 3, 4, 5 and 7; a lit dot is raised.
+QByteArray BrailleText(QByteArrayView bytes);

@@ -50,7 +50,8 @@ statuses() {
     head -c 2100 bit-order.bmp >cut.bmp && cp bit-order.bmp grey.bmp && rm dotpress-logo.bmp
     printf '\010' | dd of=grey.bmp bs=1 seek=28 conv=notrunc 2>/dev/null
     expect 1 grey.bmp bit-order.bmp
-    printf 'grey.bmp: Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap.\n' | cmp - "$work/err"
+    printf 'grey.bmp: Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap.\n%s\n' \
+        'grey.bmp: any other picture is prepared for the module with --fit (or --threshold, --dither, --background)' | cmp - "$work/err"
     expect 2 grey.bmp missing.bmp cut.bmp bit-order.bmp
     grep -q "^missing.bmp: cannot open" "$work/err" && grep -q "^cut.bmp: picture data incomplete" "$work/err" || fail "$(cat "$work/err")"
     [ "$(ls | tr '\n' ' ')" = "bit-order.bmp cut.bmp grey.bmp lcd_bit-order.txt " ] || fail "left $(ls)"
@@ -145,6 +146,38 @@ streams() {
     expect 2 a.bmp a.BMP && grep -q "already written from a.bmp" "$work/err" && cmp lcd_a.txt "$data/lcd_bit-order.txt" || fail "a.bmp a.BMP"
     chmod 444 lcd_a.txt && expect 0 -o lcd_a.txt dotpress-logo.bmp
     [ "$(stat -c %a lcd_a.txt)" = 444 ] && cmp lcd_a.txt "$data/lcd_dotpress-logo.txt" || fail "mode of a replaced listing"
+}
+
+# The braille of --show (the lines after the path) back into the 1920 bytes.
+braille_bytes() {
+    tail -n 16 "$work/out" | perl -CI -ne 'chomp; my @bit = ([0, 1, 2, 6], [3, 4, 5, 7]);
+        for my $i (0 .. length($_) - 1) { my $v = ord(substr $_, $i, 1) - 0x2800;
+            for my $c (0, 1) { for my $r (0 .. 3) { next unless $v >> $bit[$c][$r] & 1;
+                my ($x, $y) = (2 * $i + $c, 4 * ($. - 1) + $r); $b[$y * 30 + int($x / 8)] |= 1 << $x % 8 } } }
+        END { print pack "C1920", map { $_ // 0 } @b[0 .. 1919] }'
+}
+
+# Any other picture, prepared: every input format once, the admitted bitmap
+# untouched by the options, the refusal without them, a decompression bomb,
+# and the braille of --show.
+pictures() {
+    convert -size 100x100 xc:black square.png
+    # Under contain the square is 64 x 64 at column (240 - 64) / 2 = 88: bytes 11 to 18 of each row.
+    perl -e 'print ((("\0" x 11) . ("\377" x 8) . ("\0" x 11)) x 64)' >square.bin
+    for format in png jpg gif bmp pbm pgm ppm xbm xpm ico; do
+        [ $format = png ] || convert square.png square.$format
+        expect 0 --fit contain --format bin -o got.bin square.$format && cmp got.bin square.bin || fail "square.$format"
+    done
+    expect 0 --dither atkinson --format bin square.gif && [ "$(cat "$work/out")" = ./lcd_square.bin ] || fail "named"
+    expect 0 --fit cover --dither bayer8 --threshold 3 --background black -o - bit-order.bmp && cmp "$work/out" "$data/lcd_bit-order.txt"
+    expect 1 square.png && grep -q "^square.png: Picture Resolution" "$work/err" && grep -q -- "--fit" "$work/err" || fail "refusal"
+    perl -MCompress::Zlib -e 'sub chunk { pack("N", length $_[1]) . $_[0] . $_[1] . pack("N", crc32($_[0] . $_[1])) }
+        print "\x89PNG\r\n\x1a\n", chunk("IHDR", pack("NNC5", 100000, 100000, 8, 0, 0, 0, 0)), chunk("IDAT", compress("\0" x 100001)), chunk("IEND", "")' >bomb.png
+    expect 2 --fit contain bomb.png && grep -q "100000 x 100000" "$work/err" || fail "bomb"
+    expect 0 --show --fit contain --dither floyd-steinberg -o lcd.bin --format bin square.png && braille_bytes | cmp - square.bin
+    expect 0 --show --to-bitmap -o back.bmp "$data/lcd_dotpress-logo.txt" && bytes_of "$data/lcd_dotpress-logo.txt" >logo.bin
+    braille_bytes | cmp - logo.bin
+    expect 2 --show -o - square.png
 }
 
 $area

@@ -1,4 +1,5 @@
 // Worked examples of each dot rule, fits by where solid blocks land, alpha, area averaging.
+#include "encoder.h"
 #include "preparation.h"
 
 #include <gtest/gtest.h>
