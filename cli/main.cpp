@@ -249,8 +249,9 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Converts 240 x 64, 1-bit BMP files into the 1920 bytes of a graphic LCD module:\n"
-        "a DB listing lcd_NAME.txt beside each bitmap, a C header or the bytes alone.\n"
+        "Converts 240 x 64, 1-bit BMP files, and with a preparation option (--fit, --threshold,\n"
+        "--dither, --background) any picture, into the 1920 bytes of a graphic LCD module:\n"
+        "a DB listing lcd_NAME.txt beside each input, a C header or the bytes alone.\n"
         "With --to-bitmap, turns listings back into bitmaps. An input - is standard input."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -297,7 +298,7 @@ int main(int argc, char *argv[])
                                                  "characters, a lit dot raised. Not with -o -."));
     parser.addOptions({inverse, format, leadingZero, toBitmap, output, fit, threshold, dither, background, show});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
-                                 QStringLiteral("The bitmaps to convert, or with --to-bitmap the listings."),
+                                 QStringLiteral("The bitmaps (or pictures) to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
 
     // Each argument's bytes one to one as Latin-1, so that a name that is

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Whole-process comparison, on this machine in one go: dotpress-convert on one
-# bitmap against the Qt Core floor (bench/floor.cpp: reads the bitmap, writes
-# 10 800 bytes with QSaveFile) and against Pillow and ImageMagick writing XBM
-# from the same bitmap, then one dotpress-convert call over 1000 bitmaps.
+# bitmap against the Qt floor (bench/floor.cpp: the converter's Qt libraries,
+# reads the bitmap, writes 10 800 bytes with QSaveFile) and against Pillow and
+# ImageMagick writing XBM from the same bitmap; a 1024 x 768 PNG prepared
+# (fitted, Floyd-Steinberg) by each of the three; then one dotpress-convert
+# call over 1000 bitmaps.
 #
 #   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
 #
@@ -40,6 +42,9 @@ rm -rf "$work"
 mkdir -p "$work/batch"
 trap 'rm -rf "$work"' EXIT
 cp "$sample" "$work/x.bmp"
+# A 1024 x 768 picture with greys everywhere: a ramp under shapes.
+"$magick" -size 768x1024 gradient:white-black -rotate 90 -fill '#404040' -draw "circle 300,384 300,100" \
+    -fill '#c0c0c0' -draw "rectangle 600,200 950,600" "$work/in.png"
 for i in $(seq -w 0 999); do
     cp "$sample" "$work/batch/b$i.bmp"
 done
@@ -87,23 +92,44 @@ single = [
     ("dotpress-convert", [dotpress, "-o", "lcd_x.txt", "x.bmp"], None),
     ("dotpress-convert -o - (no file)", [dotpress, "-o", "-", "x.bmp"], None),
     ("dotpress-convert --version (start)", [dotpress, "--version"], None),
-    ("Qt Core floor (read BMP, QSaveFile 10 800 bytes)", [floor, "x.bmp", "floor.txt"], None),
+    ("Qt floor (read BMP, QSaveFile 10 800 bytes)", [floor, "x.bmp", "floor.txt"], None),
     ("Pillow BMP -> XBM", [python, "-c",
                            "from PIL import Image; Image.open('x.bmp').save('x_pil.xbm')"], None),
     ("ImageMagick convert BMP -> XBM", [magick, "x.bmp", "x_im.xbm"], None),
     ("process start alone (/bin/true)", ["/bin/true"], None),
 ]
 medians = race(single, runs)
+prepare = [
+    ("dotpress-convert --fit contain --dither floyd-steinberg",
+     [dotpress, "--fit", "contain", "--dither", "floyd-steinberg", "-o", "lcd_in.txt", "in.png"], None),
+    ("ImageMagick convert -resize -extent -dither -monochrome",
+     [magick, "in.png", "-resize", "240x64", "-background", "white", "-gravity", "center", "-extent", "240x64",
+      "-colorspace", "gray", "-dither", "FloydSteinberg", "-monochrome", "in_im.xbm"], None),
+    ("Pillow resize (box), paste, Floyd-Steinberg", [python, "-c",
+     "from PIL import Image\n"
+     "im = Image.open('in.png').convert('RGB'); w, h = im.size; s = min(240 / w, 64 / h)\n"
+     "size = (round(w * s), round(h * s)); im = im.resize(size, Image.BOX)\n"
+     "canvas = Image.new('RGB', (240, 64), 'white'); canvas.paste(im, ((240 - size[0]) // 2, (64 - size[1]) // 2))\n"
+     "canvas.convert('L').convert('1', dither=Image.FLOYDSTEINBERG).save('in_pil.xbm')\n"], None),
+]
+prepared = race(prepare, runs)
 print(f"One bitmap, median of {runs} runs each:")
 for name, _, _ in single:
     print(f"  {name:50s} {ms(medians[name])}")
 ours = medians["dotpress-convert"]
-qt_floor = medians["Qt Core floor (read BMP, QSaveFile 10 800 bytes)"]
+qt_floor = medians["Qt floor (read BMP, QSaveFile 10 800 bytes)"]
 pil = medians["Pillow BMP -> XBM"]
 im = medians["ImageMagick convert BMP -> XBM"]
 print(f"  dotpress-convert / floor       = {ours / qt_floor:.3f}  (target <= 1.3)")
 print(f"  dotpress-convert / Pillow      = {ours / pil:.3f}  (target <= 0.25)")
 print(f"  dotpress-convert / ImageMagick = {ours / im:.3f}  (target <= 0.08)")
+print()
+print(f"A 1024 x 768 PNG prepared for the module, median of {runs} runs each:")
+for name, _, _ in prepare:
+    print(f"  {name:56s} {ms(prepared[name])}")
+ours = prepared[prepare[0][0]]
+print(f"  dotpress-convert / ImageMagick = {ours / prepared[prepare[1][0]]:.3f}  (target <= 0.2)")
+print(f"  dotpress-convert / Pillow      = {ours / prepared[prepare[2][0]]:.3f}  (target <= 0.5)")
 print()
 
 bitmaps = sorted(os.path.join("batch", f) for f in os.listdir("batch") if f.endswith(".bmp"))
