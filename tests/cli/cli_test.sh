@@ -35,7 +35,8 @@ formats() {
             cmp lcd_$name.txt "$data/lcd_$name$sense.txt"
             bytes_of lcd_$name.txt | cmp - lcd_$name.bin
             perl -ne 'print map { chr hex } /0x([0-9A-F]{2})/g' lcd_$name.h | cmp - lcd_$name.bin
-            grep -q "${sense:-Normal}" lcd_$name.h || grep -q "Inverse: dots of palette entry 1" lcd_$name.h || fail "sense in $name.h"
+            want=Normal && [ -z "$sense" ] || want=Inverse
+            grep -q "$want: dots of palette entry" lcd_$name.h || fail "sense in lcd_$name.h"
         done
     done
     cp "$data"/c/*.c .
