@@ -3,7 +3,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -20,15 +19,21 @@ WriteResult Failure(int error)
     return {false, QString::fromLocal8Bit(std::strerror(error))};
 }
 
-// The file a link leads to; the path itself for anything else.
-QByteArray Followed(const QByteArray &path)
+// The file a link leads to, whether it exists yet or not; the path itself
+// for anything else.
+QByteArray Followed(QByteArray path)
 {
-    char *real = ::realpath(path.constData(), nullptr);
-    if (real == nullptr)
-        return path;
-    const QByteArray followed(real);
-    std::free(real);
-    return followed;
+    struct stat link;
+    for (int hops = 0; hops < 40 && ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode); ++hops) {
+        QByteArray to(qsizetype(link.st_size > 0 ? link.st_size : 4096), '\0');
+        const ssize_t length = ::readlink(path.constData(), to.data(), size_t(to.size()));
+        if (length <= 0)
+            break;
+        to.truncate(length);
+        const qsizetype slash = path.lastIndexOf('/');
+        path = to.startsWith('/') || slash < 0 ? to : path.left(slash + 1) + to;
+    }
+    return path;
 }
 
 // A new file beside target, under a name of its own, with the permission
@@ -80,7 +85,7 @@ WriteResult WriteOutputFile(const QByteArray &path, QByteArrayView bytes)
         return result;
     }
 
-    const QByteArray target = exists ? Followed(path) : path;
+    const QByteArray target = Followed(path);
     QByteArray temporary;
     const int fd = CreateBeside(target, temporary);
     if (fd < 0)

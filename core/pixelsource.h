@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-// RGB colour as a picture box reports it: red + 256 * green + 65536 * blue.
+// An RGB colour: red + 256 * green + 65536 * blue, each 0 to 255.
 using RgbColour = std::uint32_t;
 
 inline constexpr RgbColour Rgb(int red, int green, int blue)

@@ -145,6 +145,7 @@ streams() {
     done
     cp bit-order.bmp a.bmp && cp dotpress-logo.bmp a.BMP
     expect 2 a.bmp a.BMP && grep -q "already written from a.bmp" "$work/err" && cmp lcd_a.txt "$data/lcd_bit-order.txt" || fail "a.bmp a.BMP"
+    ln -s real.txt link.txt && expect 0 -o link.txt bit-order.bmp && [ -L link.txt ] && cmp real.txt lcd_a.txt || fail "link output"
     chmod 444 lcd_a.txt && expect 0 -o lcd_a.txt dotpress-logo.bmp
     [ "$(stat -c %a lcd_a.txt)" = 444 ] && cmp lcd_a.txt "$data/lcd_dotpress-logo.txt" || fail "mode of a replaced listing"
 }
