@@ -170,6 +170,8 @@ private:
         if (!read.ok())
             return fail(bitmap, QStringLiteral("cannot read: ") + read.error);
         QByteArray bytes;
+        const bool normal = sense == Sense::Normal;
+        QByteArrayView lit = normal ? "Normal: dots of palette entry 0 lit." : "Inverse: dots of palette entry 1 lit.";
         if (IsAdmitted(read.headers)) {
             // Converted as the window converts it, whatever the options.
             const DecodedPicture picture = DecodeBitmap(read);
@@ -186,8 +188,9 @@ private:
             if (!any.ok())
                 return fail(bitmap, any.error);
             // The prepared dots are black on white; Inverse lights the white ones.
-            const RgbColour on = sense == Sense::Normal ? Rgb(0, 0, 0) : Rgb(255, 255, 255);
+            const RgbColour on = normal ? Rgb(0, 0, 0) : Rgb(255, 255, 255);
             bytes = EncodePixels(Prepare(any.image, *preparation), {0, LcdWidth - 1, 0, LcdHeight - 1}, on);
+            lit = normal ? "Prepared: the dark dots lit." : "Prepared, inverse: the light dots lit.";
         }
 
         const char *extension = format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
@@ -200,7 +203,7 @@ private:
             // Standard output has no name: the identifier is the formed file's.
             const QByteArray named = path == StandardStream ? formed : path;
             const QString fileName = QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1));
-            return write(bitmap, path, FormatCArray(bytes, CIdentifier(fileName), sense), bytes);
+            return write(bitmap, path, FormatCArray(bytes, CIdentifier(fileName), lit), bytes);
         }
         case Format::Bin:
             return write(bitmap, path, bytes, bytes);

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, Sense sense)
+QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, QByteArrayView litDots)
 {
     // The guard: the identifier in capitals and "_H", LCD_LOGO_H for lcd_logo.
     // One that starts with "_" ("_2x" for 2x.h) gets "DOTPRESS" in front: "_"
@@ -20,10 +20,7 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, Sense s
     out += "/* " + name + ": a picture of 240 x 64 dots for the graphic LCD module.\n"
            " * Rows from the top, 30 bytes a row, eight dots a byte with the leftmost\n"
            " * dot in bit 0; a 1 bit is a lit dot.\n"
-           " * "
-           + (sense == Sense::Normal ? "Normal: dots of palette entry 0 lit."
-                                     : "Inverse: dots of palette entry 1 lit.")
-           + " */\n";
+           " * " + litDots.toByteArray() + " */\n";
     out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
     out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size())
            + "] = {\n";

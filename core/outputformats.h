@@ -13,8 +13,9 @@
 // A C header holding the bytes, in listing order, as
 // "static const unsigned char IDENTIFIER[N] = { 0x01, 0xFF, ... };", eight
 // bytes a line like the listing's DB lines, inside an include guard and after
-// a comment on the layout and the sense the bytes were made in. LF line ends.
-QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, Sense sense);
+// a comment on the layout and on which dots are lit (litDots, a sentence).
+// LF line ends.
+QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, QByteArrayView litDots);
 
 // A 240 x 64, 1-bit BMP of the picture whose 1920 bytes are given in listing
 // order (rows from the top, leftmost dot in bit 0): a 14-byte file header, a
