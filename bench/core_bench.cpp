@@ -71,7 +71,7 @@ const Sample &sample()
 QByteArray encodeSample(const PixelSource &source, Sense sense)
 {
     const Sample &s = sample();
-    return FormatListing(EncodePixels(source, SetScanBounds(s.headers), OnColour(s.palette, sense)));
+    return FormatListing(PackDots(ScanDots(source, ScanBoundsFor(s.headers), OnColour(s.palette, sense)), ByteLayout::RowsLsb));
 }
 
 // Open, read the headers, the palette and the rows in one pass, close, and
@@ -132,8 +132,8 @@ void BM_EncodeRowsWithProgress(benchmark::State &state)
     int last = 0;
     const ProgressFn progress = [&last](int percent) { last = percent; };
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatListing(EncodePixels(
-            source, SetScanBounds(s.headers), OnColour(s.palette, Sense::Normal), progress)));
+        benchmark::DoNotOptimize(FormatListing(PackDots(
+            ScanDots(source, ScanBoundsFor(s.headers), OnColour(s.palette, Sense::Normal), progress), ByteLayout::RowsLsb)));
     }
     benchmark::DoNotOptimize(last);
 }
@@ -187,10 +187,10 @@ BENCHMARK(BM_WritePlainFile)->Unit(benchmark::kMicrosecond);
 void BM_ReadListing(benchmark::State &state)
 {
     const QByteArray listing = encodeSample(sample().picture, Sense::Normal);
-    LcdDots dots;
+    DotGrid dots(LcdSize);
     for (auto _ : state) {
         const ListingReadResult result = ReadListing(QByteArrayView(listing), dots);
-        if (!result.ok() || dots.drawnCount() != LcdDots::Count) {
+        if (!result.ok() || result.dots != qint64(LcdWidth) * LcdHeight) {
             state.SkipWithError("the listing did not read back whole");
             break;
         }
@@ -215,7 +215,7 @@ QString writtenListing()
 void BM_ReadListingFile(benchmark::State &state)
 {
     const QString path = writtenListing();
-    LcdDots dots;
+    DotGrid dots(LcdSize);
     for (auto _ : state) {
         const ListingReadResult result = ReadListingFile(path, dots);
         if (!result.ok()) {

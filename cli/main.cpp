@@ -1,15 +1,19 @@
 // dotpress-convert: the headless converter, for build systems.
-// Converts each 240 x 64, 1-bit bitmap named on the command line into its DB
-// listing, byte for byte the one the window writes (with --leading-zero, the
-// form assemblers take), or into a C header or the bare bytes; with a
-// preparation option, any other picture fitted, thresholded or dithered for
-// the module; with --to-bitmap, listings back into bitmaps.
+// Converts each 1-bit bitmap of the module's size (240 x 64 unless --size
+// says otherwise) named on the command line into its bytes in the chosen
+// layout, written as a DB listing (byte for byte the one the window writes
+// for the designed module; with --leading-zero, the form assemblers take), a
+// C header or the bare bytes; with a preparation option, any other picture
+// fitted, thresholded or dithered for the module; with --to-bitmap, listings
+// back into bitmaps.
 //
 // File names are taken as the bytes the system gave, for opening and for
 // naming outputs alike; messages show the bytes that are not UTF-8 escaped.
 
 #include "anypicture.h"
 #include "bitmapfile.h"
+#include "bytelayout.h"
+#include "dotgrid.h"
 #include "encoder.h"
 #include "listingformat.h"
 #include "listingreader.h"
@@ -26,7 +30,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include <fcntl.h>
@@ -38,6 +44,112 @@ namespace {
 enum Status { Converted = 0, Refused = 1, Failed = 2 };
 
 enum class Format { Asm, C, Bin };
+
+// One value of an option that takes a word: the word, what it stands for in
+// the code, and its help.
+template <typename T>
+struct Choice
+{
+    const char *word;
+    T value;
+    const char *help;
+};
+
+// The words of each such option, the default first. --help, the parsing and
+// the messages all come from these tables.
+constexpr Choice<Format> Formats[] = {
+    {"asm", Format::Asm, "the DB listing lcd_NAME.txt"},
+    {"c", Format::C, "a C header lcd_NAME.h with the array lcd_NAME[N]"},
+    {"bin", Format::Bin, "the bytes alone, lcd_NAME.bin"},
+};
+constexpr Choice<ByteLayout> Layouts[] = {
+    {"rows-lsb", ByteLayout::RowsLsb, "rows from the top, 8 dots of a row a byte, the leftmost in bit 0 (the window's)"},
+    {"rows-msb", ByteLayout::RowsMsb, "the same with the leftmost dot in bit 7 (T6963C, ST7920, raw PBM)"},
+    {"pages-lsb", ByteLayout::PagesLsb,
+     "pages of 8 rows from the top, a byte a column from the left, the top dot in bit 0 (SSD1306, SH1106, KS0108, "
+     "ST7565, PCD8544)"},
+    {"pages-msb", ByteLayout::PagesMsb, "the same with the top dot in bit 7"},
+};
+constexpr Choice<Fit> Fits[] = {
+    {"contain", Fit::Contain, "all of it, centred, margins of the background"},
+    {"cover", Fit::Cover, "filled, the overflow cut on both sides alike"},
+    {"stretch", Fit::Stretch, "scaled to the module's size"},
+};
+constexpr Choice<Dither> Dithers[] = {
+    {"none", Dither::None, "the threshold alone"},
+    {"floyd-steinberg", Dither::FloydSteinberg, "error diffusion"},
+    {"atkinson", Dither::Atkinson, "error diffusion, lighter"},
+    {"bayer4", Dither::Bayer4, "ordered, 4 x 4"},
+    {"bayer8", Dither::Bayer8, "ordered, 8 x 8"},
+};
+constexpr Choice<Background> Backgrounds[] = {
+    {"white", Background::White, "white"},
+    {"black", Background::Black, "black"},
+};
+
+// An option that takes one of a table's words.
+template <typename T>
+struct WordOption
+{
+    const char *name;                // "dither"
+    const char *noun;                // "method": "--dither: unknown method 'x'"
+    const char *intro;               // the help before the words
+    std::span<const Choice<T>> choices;
+
+    QString words(const char *between) const
+    {
+        QStringList list;
+        for (const Choice<T> &choice : choices)
+            list << QLatin1String(choice.word);
+        return list.join(QLatin1String(between));
+    }
+    QCommandLineOption option() const
+    {
+        QStringList help;
+        for (const Choice<T> &choice : choices)
+            help << QStringLiteral("%1, %2").arg(QLatin1String(choice.word), QLatin1String(choice.help));
+        return QCommandLineOption(QLatin1String(name),
+                                  QStringLiteral("%1: %2 (default %3).")
+                                      .arg(QLatin1String(intro), help.join(QLatin1String("; ")),
+                                           QLatin1String(choices.front().word)),
+                                  words("|"), QLatin1String(choices.front().word));
+    }
+    // The value of word, or the message for a word that is none of the table's.
+    std::optional<T> parse(const QString &word, QString &message) const
+    {
+        for (const Choice<T> &choice : choices)
+            if (word == QLatin1String(choice.word))
+                return choice.value;
+        message = QStringLiteral("--%1: unknown %2 '%3' (%4)")
+                      .arg(QLatin1String(name), QLatin1String(noun), word, words(", "));
+        return std::nullopt;
+    }
+};
+
+constexpr WordOption<Format> FormatOption{"format", "format", "What to write", Formats};
+constexpr WordOption<ByteLayout> LayoutOption{"layout", "layout", "How the dots lie in the bytes", Layouts};
+constexpr WordOption<Fit> FitOption{
+    "fit", "fit", "Prepare any picture, fitted to the module", Fits};
+constexpr WordOption<Dither> DitherOption{
+    "dither", "method", "Prepare, spreading the greys over the dots", Dithers};
+constexpr WordOption<Background> BackgroundOption{
+    "background", "background", "Prepare, with this under transparent pixels and in the margins", Backgrounds};
+
+// The output's extension for each format.
+const char *Extension(Format format)
+{
+    return format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
+}
+
+// The word of a value in its table.
+template <typename T>
+QString WordOf(std::span<const Choice<T>> choices, T value)
+{
+    for (const Choice<T> &choice : choices)
+        if (choice.value == value)
+            return QLatin1String(choice.word);
+    return {};
+}
 
 const QByteArray StandardStream = "-";
 
@@ -83,25 +195,43 @@ QString Readable(const QByteArray &name)
     return text;
 }
 
+// What the command line asks for.
+struct Options
+{
+    Format format = Format::Asm;
+    ByteLayout layout = ByteLayout::RowsLsb;
+    DotSize size = LcdSize;
+    Sense sense = Sense::Normal;
+    ListingForm listingForm = ListingForm::Designed;
+    QByteArray target; // -o, empty for beside each input
+    std::optional<Preparation> preparation; // how any other picture is prepared; none: refused
+    QStringList preparationOptions;        // those given, "--fit" ..., for the note on admitted bitmaps
+    bool show = false;    // the dots in braille after each path
+    bool toBitmap = false;
+};
+
+// An input turned into dots, or the status it ends with.
+struct InputDots
+{
+    Status status = Converted;
+    DotGrid dots;
+    QByteArray senseNote; // which dots are lit, a sentence for the C header
+};
+
 class Converter
 {
 public:
-    Format format = Format::Asm;
-    Sense sense = Sense::Normal;
-    ListingForm form = ListingForm::Designed;
-    QByteArray target; // -o, empty for beside each input
-    std::optional<Preparation> preparation; // how any other picture is prepared; none: refused
-    bool show = false; // the dots in braille after each path
+    explicit Converter(const Options &options) : m_options(options) {}
 
-    // Converts every input, bitmaps or with toBitmap listings; the highest status wins.
-    int run(const std::vector<QByteArray> &inputs, bool toBitmap)
+    // Converts every input, pictures or with toBitmap listings; the highest status wins.
+    int run(const std::vector<QByteArray> &inputs)
     {
         for (const QByteArray &input : inputs)
             if (const std::optional<FileId> id = IdOf(input))
                 m_inputs.push_back({*id, input});
         int status = Converted;
         for (const QByteArray &input : inputs)
-            status = std::max<int>(status, toBitmap ? listingToBitmap(input) : convert(input));
+            status = std::max<int>(status, m_options.toBitmap ? listingToBitmap(input) : convert(input));
         return status;
     }
 
@@ -133,7 +263,7 @@ private:
     // prints the path written, with show the dots in braille. Nothing is
     // written over an input of the run, nor over an output this run has
     // written already.
-    Status write(const QByteArray &input, const QByteArray &path, QByteArrayView bytes, QByteArrayView dots)
+    Status write(const QByteArray &input, const QByteArray &path, QByteArrayView bytes, const DotGrid &dots)
     {
         if (path == StandardStream) {
             const WriteResult written = WriteAll(STDOUT_FILENO, bytes);
@@ -156,81 +286,110 @@ private:
             return cannot(written.error);
         if (const std::optional<FileId> id = IdOf(path))
             m_written.push_back({*id, input});
-        const WriteResult printed = WriteAll(STDOUT_FILENO, path + '\n' + (show ? BrailleText(dots) : QByteArray()));
+        const WriteResult printed = WriteAll(STDOUT_FILENO, path + '\n' + (m_options.show ? BrailleText(dots) : QByteArray()));
         return printed.ok ? Converted : fail(input, QStringLiteral("cannot write to standard output: ") + printed.error);
     }
 
-    Status convert(const QByteArray &bitmap)
+    // Input to dots: a 1-bit bitmap of the module's size as it is, any other
+    // picture prepared, or refused without a preparation option.
+    InputDots dotsOf(const QByteArray &input)
     {
         QFile file;
         QString reason;
-        if (!open(bitmap, file, reason))
-            return fail(bitmap, QStringLiteral("cannot open: ") + reason);
-        const BitmapFile read = ReadBitmapFile(file);
+        if (!open(input, file, reason))
+            return {fail(input, QStringLiteral("cannot open: ") + reason)};
+        const BitmapFile read = ReadBitmapFile(file, m_options.size);
         if (!read.ok())
-            return fail(bitmap, QStringLiteral("cannot read: ") + read.error);
-        QByteArray bytes;
-        const bool normal = sense == Sense::Normal;
-        QByteArrayView lit = normal ? "Normal: dots of palette entry 0 lit." : "Inverse: dots of palette entry 1 lit.";
-        if (IsAdmitted(read.headers)) {
+            return {fail(input, QStringLiteral("cannot read: ") + read.error)};
+        const bool normal = m_options.sense == Sense::Normal;
+        if (IsAdmitted(read.headers, m_options.size)) {
             // Converted as the window converts it, whatever the options.
             const DecodedPicture picture = DecodeBitmap(read);
             if (!picture.ok())
-                return fail(bitmap, picture.error);
-            bytes = EncodePixels(picture, SetScanBounds(read.headers), OnColour(picture.palette, sense));
-        } else if (!preparation) {
-            m_err << Readable(bitmap) << ": " << RefusalText() << Qt::endl
-                  << Readable(bitmap) << ": any other picture is prepared for the module with --fit "
-                  << "(or --threshold, --dither, --background)" << Qt::endl;
-            return Refused;
-        } else {
-            const AnyPicture any = DecodeAnyPicture(file, read.bytes);
-            if (!any.ok())
-                return fail(bitmap, any.error);
-            // The prepared dots are black on white; Inverse lights the white ones.
-            const RgbColour on = normal ? Rgb(0, 0, 0) : Rgb(255, 255, 255);
-            bytes = EncodePixels(Prepare(any.image, *preparation), {0, LcdWidth - 1, 0, LcdHeight - 1}, on);
-            lit = normal ? "Prepared: the dark dots lit." : "Prepared, inverse: the light dots lit.";
+                return {fail(input, picture.error)};
+            if (!m_options.preparationOptions.isEmpty())
+                m_err << Readable(input) << ": a " << m_options.size.width << " x " << m_options.size.height
+                      << ", 1-bit bitmap is converted as it is: " << m_options.preparationOptions.join(QLatin1String(", "))
+                      << (m_options.preparationOptions.size() == 1 ? " does" : " do") << " not apply" << Qt::endl;
+            return {Converted, ScanDots(picture, ScanBoundsFor(read.headers), OnColour(picture.palette, m_options.sense)),
+                    normal ? "Normal: dots of palette entry 0 lit." : "Inverse: dots of palette entry 1 lit."};
         }
+        if (!m_options.preparation) {
+            for (const QString &line : RefusalText(m_options.size).split(QLatin1String("\r\n")))
+                m_err << Readable(input) << ": " << line.trimmed() << Qt::endl;
+            m_err << Readable(input) << ": any other picture is prepared for the module with --fit "
+                  << "(or --threshold, --dither, --background)" << Qt::endl;
+            return {Refused};
+        }
+        const AnyPicture any = DecodeAnyPicture(file, read.bytes);
+        if (!any.ok())
+            return {fail(input, any.error)};
+        DotGrid dots = Prepare(any.image, *m_options.preparation, m_options.size);
+        // Prepared, the dark dots are lit; Inverse lights the light ones.
+        if (!normal)
+            dots.invert();
+        return {Converted, dots, normal ? "Prepared: the dark dots lit." : "Prepared, inverse: the light dots lit."};
+    }
 
-        const char *extension = format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
-        const QByteArray formed = OutputPathBeside(bitmap, extension);
-        const QByteArray path = target.isEmpty() ? formed : target;
-        switch (format) {
+    // Dots to bytes in the chosen layout and format, written beside the
+    // input or where -o says.
+    Status writeDots(const QByteArray &input, const InputDots &in)
+    {
+        const char *extension = Extension(m_options.format);
+        const QByteArray formed = OutputPathBeside(input, extension);
+        const QByteArray path = m_options.target.isEmpty() ? formed : m_options.target;
+        const QByteArray bytes = PackDots(in.dots, m_options.layout);
+        switch (m_options.format) {
         case Format::Asm:
-            return write(bitmap, path, FormatListing(bytes, form), bytes);
+            return write(input, path, FormatListing(bytes, m_options.listingForm), in.dots);
         case Format::C: {
             // Standard output has no name: the identifier is the formed file's.
             const QByteArray named = path == StandardStream ? formed : path;
             const QString fileName = QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1));
-            return write(bitmap, path, FormatCArray(bytes, CIdentifier(fileName), lit), bytes);
+            return write(input, path,
+                         FormatCArray(bytes, CIdentifier(fileName), in.dots.size(), m_options.layout, in.senseNote),
+                         in.dots);
         }
         case Format::Bin:
-            return write(bitmap, path, bytes, bytes);
+            return write(input, path, bytes, in.dots);
         }
         return Failed;
     }
 
-    // A listing read as the LCD preview reads it, written back as a bitmap; a
-    // field written with a leading zero (--leading-zero) reads as its last two digits.
+    Status convert(const QByteArray &input)
+    {
+        const InputDots in = dotsOf(input);
+        return in.status == Converted ? writeDots(input, in) : in.status;
+    }
+
+    // A listing read as the LCD preview reads it, its bytes laid out as the
+    // size and layout say, written back as a bitmap; a field written with a
+    // leading zero (--leading-zero) reads as its last two digits.
     Status listingToBitmap(const QByteArray &listing)
     {
         QFile file;
         QString reason;
         if (!open(listing, file, reason))
             return fail(listing, QStringLiteral("cannot open: ") + reason);
-        LcdDots dots;
-        const ListingReadResult read = ReadListing(file, dots, ListingForm::LeadingZero);
+        // Read as a column of bytes, one a row of eight dots, so that each
+        // byte's bit i is dot i; those past the ones needed are counted only.
+        const qsizetype needed = ByteCount(m_options.size, m_options.layout);
+        DotGrid column(DotSize{8, int(needed)});
+        const ListingReadResult read = ReadListing(
+            file, 8, std::numeric_limits<int>::max(), [&column](int x, int y, bool on) { column.set(x, y, on); },
+            ListingForm::LeadingZero);
         if (!read.ok())
             return fail(listing, read.describe());
-        if (dots.drawnCount() < LcdDots::Count)
-            return fail(listing, QStringLiteral("the listing gives %1 of %2 dots")
-                                     .arg(dots.drawnCount()).arg(LcdDots::Count));
-        const QByteArray path = target.isEmpty() ? BitmapPathForListing(listing) : target;
-        const QByteArrayView bytes(dots.bytes().data(), qsizetype(dots.bytes().size()));
-        return write(listing, path, EncodeBitmap(bytes), bytes);
+        if (read.dots != 8 * qint64(needed))
+            return fail(listing, QStringLiteral("the listing gives %1 bytes; %2 x %3 in %4 takes %5")
+                                     .arg(read.dots / 8).arg(m_options.size.width).arg(m_options.size.height)
+                                     .arg(WordOf<ByteLayout>(Layouts, m_options.layout)).arg(needed));
+        const DotGrid dots = UnpackDots(PackDots(column, ByteLayout::RowsLsb), m_options.size, m_options.layout);
+        const QByteArray path = m_options.target.isEmpty() ? BitmapPathForListing(listing) : m_options.target;
+        return write(listing, path, EncodeBitmap(dots), dots);
     }
 
+    const Options &m_options;
     QTextStream m_err{stderr};
     std::vector<std::pair<FileId, QByteArray>> m_inputs;  // every input of the run that exists
     std::vector<std::pair<FileId, QByteArray>> m_written; // the outputs written, and from which input
@@ -240,6 +399,23 @@ int UsageError(const QString &message)
 {
     QTextStream(stderr) << "dotpress-convert: " << message << " (see --help)" << Qt::endl;
     return Failed;
+}
+
+// "WxH", each side from 1 to MaxModuleSide.
+std::optional<DotSize> ParseSize(const QString &text)
+{
+    const QStringList sides = text.split(QLatin1Char('x'));
+    if (sides.size() != 2)
+        return std::nullopt;
+    DotSize size;
+    for (int i = 0; i < 2; ++i) {
+        bool read = false;
+        const int side = sides[i].toInt(&read);
+        if (!read || side < 1 || side > MaxModuleSide || sides[i].startsWith(QLatin1Char('+')))
+            return std::nullopt;
+        (i == 0 ? size.width : size.height) = side;
+    }
+    return size;
 }
 
 } // namespace
@@ -252,24 +428,27 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Converts 240 x 64, 1-bit BMP files, and with a preparation option (--fit, --threshold,\n"
-        "--dither, --background) any picture, into the 1920 bytes of a graphic LCD module:\n"
-        "a DB listing lcd_NAME.txt beside each input, a C header or the bytes alone.\n"
-        "With --to-bitmap, turns listings back into bitmaps. An input - is standard input."));
+        "Converts 1-bit BMP files of the module's size (240 x 64 unless --size says otherwise), and with a\n"
+        "preparation option (--fit, --threshold, --dither, --background) any picture, into the bytes of a\n"
+        "monochrome graphic LCD or OLED module in the chosen layout: a DB listing lcd_NAME.txt beside each\n"
+        "input, a C header or the bytes alone. With --to-bitmap, turns listings back into bitmaps.\n"
+        "An input - is standard input."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption inverse(QStringLiteral("inverse"),
-                                     QStringLiteral("Light the pixels of the second palette colour instead of the first."));
-    const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("What to write: asm, the DB listing lcd_NAME.txt (the default); "
-                                                   "c, a C header lcd_NAME.h with the array lcd_NAME[1920]; "
-                                                   "bin, the 1920 bytes alone, lcd_NAME.bin."),
-                                    QStringLiteral("asm|c|bin"), QStringLiteral("asm"));
+                                     QStringLiteral("Light the pixels of the second palette colour instead of the first "
+                                                    "(prepared: the light dots instead of the dark)."));
+    const QCommandLineOption format = FormatOption.option();
+    const QCommandLineOption size(QStringLiteral("size"),
+                                  QStringLiteral("The module's width and height in dots, each from 1 to %1 (default %2x%3).")
+                                      .arg(MaxModuleSide).arg(LcdWidth).arg(LcdHeight),
+                                  QStringLiteral("WxH"), QStringLiteral("%1x%2").arg(LcdWidth).arg(LcdHeight));
+    const QCommandLineOption layout = LayoutOption.option();
     const QCommandLineOption toBitmap(QStringLiteral("to-bitmap"),
-                                      QStringLiteral("The inputs are listings: write each NAME.txt back as a 240 x 64, "
-                                                     "1-bit bitmap NAME.bmp, lit dots black. A listing that does not "
-                                                     "give all 15360 dots fails. Fields written with "
-                                                     "--leading-zero (0FFH) are read too."));
+                                      QStringLiteral("The inputs are listings: write each NAME.txt back as a 1-bit bitmap "
+                                                     "NAME.bmp of the module's size, lit dots black. A listing that does "
+                                                     "not give exactly the bytes the size and layout take fails. Fields "
+                                                     "written with --leading-zero (0FFH) are read too."));
     const QCommandLineOption leadingZero(QStringLiteral("leading-zero"),
                                          QStringLiteral("With asm: write a 0 before each field that starts with a letter "
                                                         "(0FFH, not FFH), as assemblers such as z80asm and as31 need: "
@@ -278,28 +457,18 @@ int main(int argc, char *argv[])
                                     QStringLiteral("Write to FILE instead (- for standard output); only with one input. "
                                                    "A FILE that is a device or a named pipe is written into."),
                                     QStringLiteral("FILE"));
-    const QCommandLineOption fit(QStringLiteral("fit"),
-                                 QStringLiteral("Prepare any other picture (PNG, JPEG, GIF, any BMP, PBM/PGM/PPM, XBM, XPM, "
-                                                "ICO) for the module: contain (the default: all of it, centred, "
-                                                "margins of the background), cover (filled, the overflow cut on both "
-                                                "sides) or stretch. A 240 x 64, 1-bit BMP is always converted as it is."),
-                                 QStringLiteral("contain|cover|stretch"), QStringLiteral("contain"));
+    const QCommandLineOption fit = FitOption.option();
     const QCommandLineOption threshold(QStringLiteral("threshold"),
-                                       QStringLiteral("Prepare, lighting a dot whose grey (0 black to 255 white) is below T; "
-                                                      "0 lights nothing, 256 everything. Default 128."),
+                                       QStringLiteral("Prepare, lighting a dot whose grey (0 black to 255 white) is below T, "
+                                                      "a whole number from 0 to 256 (default 128); with a dither, the grey "
+                                                      "the dither centres on."),
                                        QStringLiteral("T"), QStringLiteral("128"));
-    const QCommandLineOption dither(QStringLiteral("dither"),
-                                    QStringLiteral("Prepare, spreading the greys over the dots: none (the default: the "
-                                                   "threshold alone), floyd-steinberg, atkinson, bayer4 or bayer8."),
-                                    QStringLiteral("METHOD"), QStringLiteral("none"));
-    const QCommandLineOption background(QStringLiteral("background"),
-                                        QStringLiteral("Prepare, with white (the default) or black under transparent pixels "
-                                                       "and in the margins."),
-                                        QStringLiteral("white|black"), QStringLiteral("white"));
+    const QCommandLineOption dither = DitherOption.option();
+    const QCommandLineOption background = BackgroundOption.option();
     const QCommandLineOption show(QStringLiteral("show"),
-                                  QStringLiteral("After each path, print the 240 x 64 dots as 16 lines of 120 braille "
-                                                 "characters, a lit dot raised. Not with -o -."));
-    parser.addOptions({inverse, format, leadingZero, toBitmap, output, fit, threshold, dither, background, show});
+                                  QStringLiteral("After each path, print the dots as braille, a character for 2 x 4 dots, "
+                                                 "a lit dot raised. Not with -o -."));
+    parser.addOptions({inverse, format, size, layout, leadingZero, toBitmap, output, fit, threshold, dither, background, show});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps (or pictures) to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
@@ -317,26 +486,33 @@ int main(int argc, char *argv[])
     if (parser.isSet(version))
         parser.showVersion();
 
-    const QString formatName = parser.value(format);
-    const QStringList formatNames{QStringLiteral("asm"), QStringLiteral("c"), QStringLiteral("bin")};
-    if (!formatNames.contains(formatName))
-        return UsageError(QStringLiteral("unknown format '%1': asm, c or bin").arg(formatName));
-    const bool preparing = parser.isSet(fit) || parser.isSet(threshold) || parser.isSet(dither) || parser.isSet(background);
-    if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse) || preparing))
-        return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse nor a preparation option"));
-    const QStringList fits{QStringLiteral("contain"), QStringLiteral("cover"), QStringLiteral("stretch")};
-    const QStringList dithers{QStringLiteral("none"), QStringLiteral("floyd-steinberg"), QStringLiteral("atkinson"),
-                              QStringLiteral("bayer4"), QStringLiteral("bayer8")};
-    const QStringList backgrounds{QStringLiteral("white"), QStringLiteral("black")};
+    Options options;
+    QString message;
+    const std::optional<Format> formatValue = FormatOption.parse(parser.value(format), message);
+    const std::optional<ByteLayout> layoutValue = LayoutOption.parse(parser.value(layout), message);
+    const std::optional<Fit> fitValue = FitOption.parse(parser.value(fit), message);
+    const std::optional<Dither> ditherValue = DitherOption.parse(parser.value(dither), message);
+    const std::optional<Background> backgroundValue = BackgroundOption.parse(parser.value(background), message);
+    if (!message.isEmpty())
+        return UsageError(message);
+    const std::optional<DotSize> sizeValue = ParseSize(parser.value(size));
+    if (!sizeValue)
+        return UsageError(QStringLiteral("--size: '%1' is not WxH with W and H from 1 to %2")
+                              .arg(parser.value(size)).arg(MaxModuleSide));
     bool thresholdRead = false;
     const int thresholdValue = parser.value(threshold).toInt(&thresholdRead);
-    if (!fits.contains(parser.value(fit)) || !dithers.contains(parser.value(dither))
-        || !backgrounds.contains(parser.value(background)) || !thresholdRead || thresholdValue < 0 || thresholdValue > 256)
-        return UsageError(QStringLiteral("--fit takes contain, cover or stretch; --dither none, floyd-steinberg, atkinson, "
-                                         "bayer4 or bayer8; --background white or black; --threshold 0 to 256"));
+    if (!thresholdRead || thresholdValue < 0 || thresholdValue > 256)
+        return UsageError(QStringLiteral("--threshold: '%1' is not a whole number from 0 to 256").arg(parser.value(threshold)));
+
+    for (const QCommandLineOption *given : {&fit, &threshold, &dither, &background})
+        if (parser.isSet(*given))
+            options.preparationOptions << QLatin1String("--") + given->names().front();
+    const bool preparing = !options.preparationOptions.isEmpty();
+    if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse) || preparing))
+        return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse nor a preparation option"));
     if (parser.isSet(show) && parser.value(output) == QLatin1String("-"))
         return UsageError(QStringLiteral("--show prints beside the paths written; not with -o -"));
-    if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatName != QLatin1String("asm")))
+    if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatValue != Format::Asm))
         return UsageError(QStringLiteral("--leading-zero is for writing asm listings only"));
 
     std::vector<QByteArray> inputs;
@@ -346,16 +522,18 @@ int main(int argc, char *argv[])
         return UsageError(parser.isSet(toBitmap) ? QStringLiteral("no listing given") : QStringLiteral("no bitmap given"));
     if (!parser.isSet(output) && std::find(inputs.begin(), inputs.end(), StandardStream) != inputs.end())
         return UsageError(QStringLiteral("standard input (-) has no name to form an output's from: give -o"));
-    Converter converter;
-    converter.target = parser.value(output).toLatin1();
-    if (parser.isSet(output) && (converter.target.isEmpty() || inputs.size() != 1))
+    options.target = parser.value(output).toLatin1();
+    if (parser.isSet(output) && (options.target.isEmpty() || inputs.size() != 1))
         return UsageError(QStringLiteral("-o takes a file name and exactly one input"));
-    converter.format = Format(formatNames.indexOf(formatName));
-    converter.sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
-    converter.form = parser.isSet(leadingZero) ? ListingForm::LeadingZero : ListingForm::Designed;
-    converter.show = parser.isSet(show);
+
+    options.format = *formatValue;
+    options.layout = *layoutValue;
+    options.size = *sizeValue;
+    options.sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
+    options.listingForm = parser.isSet(leadingZero) ? ListingForm::LeadingZero : ListingForm::Designed;
+    options.show = parser.isSet(show);
+    options.toBitmap = parser.isSet(toBitmap);
     if (preparing)
-        converter.preparation = Preparation{Fit(fits.indexOf(parser.value(fit))), Background(backgrounds.indexOf(parser.value(background))),
-                                            thresholdValue, Dither(dithers.indexOf(parser.value(dither)))};
-    return converter.run(inputs, parser.isSet(toBitmap));
+        options.preparation = Preparation{*fitValue, *backgroundValue, thresholdValue, *ditherValue};
+    return Converter(options).run(inputs);
 }

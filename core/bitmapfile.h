@@ -1,9 +1,11 @@
 #pragma once
 
 // The bitmap file: the BMP layout, the headers and palette read from an
-// input, the admission of the one picture the module takes (240 x 64 at 1
-// bit per pixel), the checks of its picture data and its decode.
+// input, the admission of the one picture a module takes (its size at 1 bit
+// per pixel: 240 x 64 for the window's), the checks of its picture data and
+// its decode.
 
+#include "dotgrid.h"
 #include "pixelsource.h"
 
 #include <QByteArray>
@@ -11,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class QIODevice;
 
@@ -24,12 +27,9 @@ inline constexpr std::int16_t Type = 0x4D42;  // "BM" read as a little-endian fi
 inline constexpr int RowBytes(int width, int bitCount) { return (width * bitCount + 31) / 32 * 4; }
 } // namespace Bmp
 
-// The only picture the LCD module takes.
-inline constexpr int LcdWidth = 240;
-inline constexpr int LcdHeight = 64;
+// The only bitmaps a module takes: its size, at 1 bit per pixel.
 inline constexpr int LcdBitCount = 1;
 inline constexpr int LcdColours = 2;
-inline constexpr int LcdRowBytes = Bmp::RowBytes(LcdWidth, LcdBitCount); // 32
 
 // The file header and info header of a bitmap, with the field names of the
 // published BMP format. All zero before anything is read.
@@ -70,9 +70,10 @@ using PaletteColours = std::array<PaletteEntry, 2>;
 // The colour of a palette entry; its reserved byte plays no part.
 RgbColour PaletteRgb(const PaletteEntry &entry);
 
-// The most an admitted bitmap is read of: its headers may place the pixel
-// data anywhere, but 2 KiB of rows need not lie a megabyte in.
-inline constexpr qint64 MaxBitmapBytes = 1 << 20;
+// The most an admitted bitmap of a module's size is read of: its headers may
+// place the pixel data anywhere, but the rows (2 KiB for 240 x 64) need not
+// lie a megabyte in, nor further in than twice their own size.
+qint64 MaxBitmapBytes(DotSize module);
 
 // What one sequential read of an input gave: the device is read once, from
 // its start, never seeked, so a named pipe or standard input works.
@@ -82,7 +83,7 @@ struct BitmapFile
     BitmapHeaders headers;    // bytes missing at the end count as zero
     PaletteColours palette{}; // entries 0 and 1, read for a 1-bit file only
     QByteArray bytes;         // the input from its start, as far as was read
-    bool pastLimit = false;   // an admitted bitmap whose headers reach past MaxBitmapBytes
+    bool pastLimit = false;   // an admitted bitmap whose headers reach past MaxBitmapBytes()
 
     bool ok() const { return error.isEmpty(); }
 };
@@ -93,35 +94,18 @@ bool ReadUpTo(QIODevice &device, QByteArray &bytes, qint64 size, QString &error)
 
 // Reads the 14-byte file header and 40 bytes of info header; for a 1-bit
 // file the two palette entries from where the palette really starts (right
-// after the info header, whatever its length), and for an admitted one all
-// that its headers say the picture needs, up to MaxBitmapBytes. A file whose
-// headers are cut short reads as zeros there, so it is never admitted on
-// values left from an earlier one.
-BitmapFile ReadBitmapFile(QIODevice &device);
+// after the info header, whatever its length), and for one admitted to module
+// all that its headers say the picture needs, up to MaxBitmapBytes(module). A
+// file whose headers are cut short reads as zeros there, so it is never
+// admitted on values left from an earlier one.
+BitmapFile ReadBitmapFile(QIODevice &device, DotSize module = LcdSize);
 
-// True exactly when the bitmap is 64 high, 240 wide and 1 bit per pixel.
-bool IsAdmitted(const BitmapHeaders &headers);
+// True exactly when the bitmap is as high and as wide as module and 1 bit per
+// pixel.
+bool IsAdmitted(const BitmapHeaders &headers, DotSize module = LcdSize);
 
 // The refusal of any other bitmap, two lines joined by CR LF.
-QString RefusalText();
-
-// What may be wrong with an admitted bitmap's file beyond its size and depth.
-enum class PictureDataProblem {
-    None,
-    UnsupportedCompression, // a 1-bit picture is stored uncompressed or not at all
-    PaletteIncomplete,      // fewer than two entries, or the palette overlaps the data or the end
-    DataOffsetInvalid,      // the pixel data would start before the palette ends or past the file
-    DataIncomplete,         // the file ends before the last row of pixel data
-};
-
-// Checks that an admitted bitmap's file of fileSize bytes holds the palette
-// its headers declare and that its pixel data starts after that palette,
-// within the file: a file that overlaps the two is malformed, and a guess at
-// its colours or rows could light the wrong dots.
-PictureDataProblem CheckPictureData(const BitmapHeaders &headers, qint64 fileSize);
-
-// A short English description of a problem, for messages.
-QString DescribeProblem(PictureDataProblem problem);
+QString RefusalText(DotSize module = LcdSize);
 
 // The pixels of an admitted bitmap, row 0 at the top, each the palette
 // colour of its pixel.
@@ -129,15 +113,18 @@ struct DecodedPicture final : PixelSource
 {
     QString error;            // why the picture cannot be had; empty when ok
     PaletteColours palette{}; // entries 0 and 1 of the file's palette
-    std::array<std::uint8_t, LcdWidth * LcdHeight> indexes{}; // 0 or 1 for each pixel
+    DotSize size;             // the bitmap's width and height
+    std::vector<std::uint8_t> indexes; // 0 or 1 for each pixel, rows from the top
 
     bool ok() const { return error.isEmpty(); }
     // The colour of pixel (x, y); 0 outside the picture.
     RgbColour pixelColour(int x, int y) const override;
 };
 
-// Decodes an admitted bitmap as read: checks its picture data, then unpacks
-// the 64 rows, stored bottom row first, 32 bytes each, the leftmost pixel in
-// the top bit of its byte. Only a "BM" file of one plane with a 40-, 64-,
-// 108- or 124-byte info header is decoded; the error names what is wrong.
+// Decodes a bitmap admitted to its module as read: checks that the file holds
+// the palette its headers declare, uncompressed, and the rows after it, then
+// unpacks the rows, stored bottom row first and padded to 32-bit words, the
+// leftmost pixel in the top bit of its byte. Only a "BM" file of one plane
+// with a 40-, 64-, 108- or 124-byte info header is decoded; the error names
+// what is wrong.
 DecodedPicture DecodeBitmap(const BitmapFile &file);

@@ -1,12 +1,11 @@
 #pragma once
 
-// The encoder: the pixels of a picture to the bytes of the LCD module, eight
-// pixels a byte, the leftmost in bit 0.
+// The encoder: the pixels of a picture to its dots, a dot lit where the
+// pixel has exactly the on colour; the byte layouts make bytes of them.
 
 #include "bitmapfile.h"
+#include "dotgrid.h"
 #include "pixelsource.h"
-
-#include <QByteArray>
 
 #include <cstdint>
 #include <functional>
@@ -21,20 +20,18 @@ struct ScanBounds
 };
 
 // Columns 0 to biWidth - 1 and rows 0 to biHeight - 1 of an admitted bitmap.
-ScanBounds SetScanBounds(const BitmapHeaders &headers);
+ScanBounds ScanBoundsFor(const BitmapHeaders &headers);
 
 enum class Sense { Normal, Inverse };
 
-// The colour that becomes a 1 bit: palette entry 0 (Normal) or 1 (Inverse).
+// The colour that becomes a lit dot: palette entry 0 (Normal) or 1 (Inverse).
 RgbColour OnColour(const PaletteColours &palette, Sense sense);
 
 // Called with 1, 2, ... each time another hundredth of the pixels is done.
 using ProgressFn = std::function<void(int percent)>;
 
-// The bytes of the pixels inside bounds, scanned row by row from the top and
-// left to right, eight to a byte with the first in bit 0; pixels of exactly
-// onColour are 1 bits. Reports the percentage through progress (may be
-// empty), at most 100 times. Pixels left over after the last whole byte make
-// a last byte.
-QByteArray EncodePixels(const PixelSource &source, const ScanBounds &bounds, RgbColour onColour,
-                        const ProgressFn &progress = {});
+// The dots of the pixels inside bounds, scanned row by row from the top and
+// left to right; pixels of exactly onColour are lit. Reports the percentage
+// through progress (may be empty), at most 100 times.
+DotGrid ScanDots(const PixelSource &source, const ScanBounds &bounds, RgbColour onColour,
+                 const ProgressFn &progress = {});

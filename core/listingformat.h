@@ -2,23 +2,25 @@
 
 // The DB listing's format: the text the listing writer makes of the bytes.
 
+#include "bytelayout.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 // The digits of every hexadecimal number the outputs spell.
 inline constexpr char HexDigits[] = "0123456789ABCDEF";
 
-// The DB listing: 240 lines of eight byte fields, each "        DB " + fields
-// + CR LF, for example "        DB 01H,FFH,80H,0FH,F0H,00H,05H,C0H;".
+// The DB listing: lines of eight byte fields, each "        DB " + fields
+// + CR LF, for example "        DB 01H,FFH,80H,0FH,F0H,00H,05H,C0H;"; 240
+// lines for the window's module.
 namespace Listing {
 inline constexpr char Prefix[] = "        DB ";
 inline constexpr int PrefixLength = 11;
 inline constexpr int BytesPerLine = 8;
 inline constexpr int LineLength = 43;          // characters before CR LF
 inline constexpr int LineBytes = LineLength + 2; // with CR LF
-inline constexpr int PictureBytes = 1920;       // 240 x 64 / 8
-inline constexpr int Lines = PictureBytes / BytesPerLine;
-inline constexpr int FileBytes = Lines * LineBytes; // 10 800
+inline constexpr qsizetype Lines = LcdByteCount / BytesPerLine; // of the window's listing
+inline constexpr qsizetype FileBytes = Lines * LineBytes;
 } // namespace Listing
 
 // How a byte field is spelled. Designed: two digits always ("FFH"), the form

@@ -203,25 +203,24 @@ ListingReadResult ReadListingFile(const QString &path, int width, int height, co
 
 namespace {
 
-DotFn DrawInto(LcdDots &dots)
+DotFn DrawInto(DotGrid &dots)
 {
-    dots = LcdDots();
-    return [&dots](int x, int y, bool on) { dots.draw(x, y, on); };
+    return [&dots](int x, int y, bool on) { dots.set(x, y, on); };
 }
 
 } // namespace
 
-ListingReadResult ReadListing(QByteArrayView listing, LcdDots &dots, ListingForm form)
+ListingReadResult ReadListing(QByteArrayView listing, DotGrid &dots, ListingForm form)
 {
-    return ReadListing(listing, LcdWidth, LcdHeight, DrawInto(dots), form);
+    return ReadListing(listing, dots.width(), dots.height(), DrawInto(dots), form);
 }
 
-ListingReadResult ReadListing(QIODevice &device, LcdDots &dots, ListingForm form)
+ListingReadResult ReadListing(QIODevice &device, DotGrid &dots, ListingForm form)
 {
-    return ReadListing(device, LcdWidth, LcdHeight, DrawInto(dots), form);
+    return ReadListing(device, dots.width(), dots.height(), DrawInto(dots), form);
 }
 
-ListingReadResult ReadListingFile(const QString &path, LcdDots &dots, ListingForm form)
+ListingReadResult ReadListingFile(const QString &path, DotGrid &dots, ListingForm form)
 {
-    return ReadListingFile(path, LcdWidth, LcdHeight, DrawInto(dots), form);
+    return ReadListingFile(path, dots.width(), dots.height(), DrawInto(dots), form);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "bitmapfile.h"
+#include "dotgrid.h"
 #include "listingformat.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -76,38 +75,6 @@ struct ListingReadResult
 // Called once for each dot drawn, in drawing order: on is true for "1".
 using DotFn = std::function<void(int x, int y, bool on)>;
 
-// The dots of a 240 x 64 picture, one bit each, row by row from the top,
-// eight dots to a byte with the leftmost in bit 0 (the order of the listing).
-class LcdDots
-{
-public:
-    static constexpr int Count = LcdWidth * LcdHeight;
-
-    // Whether (x, y) was drawn, and its bit.
-    bool drawn(int x, int y) const { return index(x, y) < m_drawn; }
-    bool on(int x, int y) const
-    {
-        const int i = index(x, y);
-        return (m_bits[std::size_t(i >> 3)] >> (i & 7)) & 1u;
-    }
-    int drawnCount() const { return m_drawn; }
-    const std::array<std::uint8_t, Count / 8> &bytes() const { return m_bits; }
-
-    // Draws the dot at (x, y); the reader draws them in walk order.
-    void draw(int x, int y, bool on)
-    {
-        const int i = index(x, y);
-        m_bits[std::size_t(i >> 3)] |= std::uint8_t(unsigned(on) << (i & 7));
-        m_drawn = i + 1;
-    }
-
-private:
-    static int index(int x, int y) { return y * LcdWidth + x; }
-
-    std::array<std::uint8_t, Count / 8> m_bits{};
-    int m_drawn = 0; // the dots drawn always come first in walk order
-};
-
 // The bit text of one listing line (without its line end), or nothing when
 // the line is non-empty but shorter than 13 characters.
 std::optional<QByteArray> ListingLineBits(QByteArrayView line, ListingForm form = ListingForm::Designed);
@@ -121,7 +88,8 @@ ListingReadResult ReadListing(QIODevice &device, int width, int height, const Do
 ListingReadResult ReadListingFile(const QString &path, int width, int height, const DotFn &dot,
                                   ListingForm form = ListingForm::Designed);
 
-// The same for the 240 x 64 picture of the LCD module; dots is cleared first.
-ListingReadResult ReadListing(QByteArrayView listing, LcdDots &dots, ListingForm form = ListingForm::Designed);
-ListingReadResult ReadListing(QIODevice &device, LcdDots &dots, ListingForm form = ListingForm::Designed);
-ListingReadResult ReadListingFile(const QString &path, LcdDots &dots, ListingForm form = ListingForm::Designed);
+// The same into a grid of dots, its size the picture's: each dot drawn is set
+// lit or unlit, the others are left as they are.
+ListingReadResult ReadListing(QByteArrayView listing, DotGrid &dots, ListingForm form = ListingForm::Designed);
+ListingReadResult ReadListing(QIODevice &device, DotGrid &dots, ListingForm form = ListingForm::Designed);
+ListingReadResult ReadListingFile(const QString &path, DotGrid &dots, ListingForm form = ListingForm::Designed);

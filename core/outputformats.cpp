@@ -1,10 +1,12 @@
 #include "outputformats.h"
 
+#include "bitmapfile.h"
 #include "listingformat.h"
 
 #include <cstdint>
 
-QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, QByteArrayView litDots)
+QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
+                        QByteArrayView senseNote)
 {
     // The guard: the identifier in capitals and "_H", LCD_LOGO_H for lcd_logo.
     // One that starts with "_" ("_2x" for 2x.h) gets "DOTPRESS" in front: "_"
@@ -17,10 +19,10 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, QByteAr
     const QByteArray name = identifier.toLatin1();
     const QByteArray guardName = guard.toLatin1();
     QByteArray out;
-    out += "/* " + name + ": a picture of 240 x 64 dots for the graphic LCD module.\n"
-           " * Rows from the top, 30 bytes a row, eight dots a byte with the leftmost\n"
-           " * dot in bit 0; a 1 bit is a lit dot.\n"
-           " * " + litDots.toByteArray() + " */\n";
+    out += "/* " + name + ": a picture of " + QByteArray::number(size.width) + " x "
+           + QByteArray::number(size.height) + " dots for a graphic LCD module.\n"
+           " * " + DescribeLayout(size, layout) + "\n"
+           " * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
     out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
     out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size())
            + "] = {\n";
@@ -46,69 +48,59 @@ void appendLittleEndian(QByteArray &out, std::uint32_t value, int size)
         out += char((value >> (8 * i)) & 0xFF);
 }
 
-// The bitmap byte of eight dots: bit order reversed, lit (1) becomes index 0.
-char bitmapByte(std::uint8_t lcdByte)
-{
-    unsigned reversed = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        reversed |= ((lcdByte >> bit) & 1u) << (7 - bit);
-    return char(~reversed & 0xFF);
-}
-
 } // namespace
 
-QByteArray EncodeBitmap(QByteArrayView bytes)
+QByteArray EncodeBitmap(const DotGrid &dots)
 {
-    constexpr int rowBytes = LcdWidth / 8; // 30 of each row's 32
+    // A lit dot is palette entry 0: the rows are those of the unlit dots.
+    DotGrid unlit = dots;
+    unlit.invert();
+    const QByteArray rows = PackDots(unlit, ByteLayout::RowsMsb);
+    const qsizetype rowBytes = (dots.width() + 7) / 8;
+    const qsizetype paddedRowBytes = Bmp::RowBytes(dots.width(), LcdBitCount);
     constexpr int headerBytes = Bmp::FileHeaderSize + Bmp::InfoHeaderSize + 2 * Bmp::PaletteEntrySize;
-    constexpr int imageBytes = LcdRowBytes * LcdHeight;
+    const qsizetype imageBytes = paddedRowBytes * dots.height();
 
     QByteArray out;
     out.reserve(headerBytes + imageBytes);
     out += "BM";
-    appendLittleEndian(out, headerBytes + imageBytes, 4); // bfSize
+    appendLittleEndian(out, std::uint32_t(headerBytes + imageBytes), 4); // bfSize
     appendLittleEndian(out, 0, 4);                        // bfReserved1, bfReserved2
     appendLittleEndian(out, headerBytes, 4);              // bfOffBits
     appendLittleEndian(out, Bmp::InfoHeaderSize, 4);      // biSize
-    appendLittleEndian(out, LcdWidth, 4);
-    appendLittleEndian(out, LcdHeight, 4);
+    appendLittleEndian(out, std::uint32_t(dots.width()), 4);
+    appendLittleEndian(out, std::uint32_t(dots.height()), 4);
     appendLittleEndian(out, 1, 2);                        // biPlanes
     appendLittleEndian(out, LcdBitCount, 2);
     appendLittleEndian(out, 0, 4);                        // biCompression: none
-    appendLittleEndian(out, imageBytes, 4);               // biSizeImage
+    appendLittleEndian(out, std::uint32_t(imageBytes), 4); // biSizeImage
     out += QByteArray(16, '\0');                          // resolution, colours used, important
     appendLittleEndian(out, 0x00000000, 4);               // entry 0: black
     appendLittleEndian(out, 0x00FFFFFF, 4);               // entry 1: white
 
-    for (int y = LcdHeight - 1; y >= 0; --y) {
-        for (int i = y * rowBytes; i < (y + 1) * rowBytes; ++i)
-            out += bitmapByte(i < bytes.size() ? std::uint8_t(bytes[i]) : 0);
-        out += QByteArray(LcdRowBytes - rowBytes, '\0');
+    for (int y = dots.height() - 1; y >= 0; --y) {
+        out += QByteArrayView(rows).sliced(y * rowBytes, rowBytes);
+        out += QByteArray(paddedRowBytes - rowBytes, '\0');
     }
     return out;
 }
 
-QByteArray BrailleText(QByteArrayView bytes)
+QByteArray BrailleText(const DotGrid &dots)
 {
-    constexpr int rowBytes = LcdWidth / 8;
-    const auto lit = [&](int x, int y) {
-        const qsizetype at = qsizetype(y) * rowBytes + x / 8;
-        return at < bytes.size() && (std::uint8_t(bytes[at]) >> (x % 8)) & 1;
-    };
     // The bit of each dot of a character, by column and then row from the top.
     constexpr int bit[2][4] = {{0, 1, 2, 6}, {3, 4, 5, 7}};
     QByteArray text;
-    for (int top = 0; top < LcdHeight; top += 4) {
-        for (int left = 0; left < LcdWidth; left += 2) {
-            unsigned dots = 0;
+    for (int top = 0; top < dots.height(); top += 4) {
+        for (int left = 0; left < dots.width(); left += 2) {
+            unsigned raised = 0;
             for (int column = 0; column < 2; ++column)
                 for (int row = 0; row < 4; ++row)
-                    if (lit(left + column, top + row))
-                        dots |= 1u << bit[column][row];
-            // U+2800 + dots in UTF-8: E2, A0 + the top two bits, 80 + the rest.
+                    if (dots.lit(left + column, top + row))
+                        raised |= 1u << bit[column][row];
+            // U+2800 + raised in UTF-8: E2, A0 + the top two bits, 80 + the rest.
             text += char(0xE2);
-            text += char(0xA0 | (dots >> 6));
-            text += char(0x80 | (dots & 0x3F));
+            text += char(0xA0 | (raised >> 6));
+            text += char(0x80 | (raised & 0x3F));
         }
         text += '\n';
     }

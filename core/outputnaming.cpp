@@ -49,7 +49,7 @@ QByteArray OutputPathBeside(const QByteArray &inputPath, QByteArrayView extensio
     return folder + '/' + OutputName(QByteArrayView(inputPath).sliced(slash + 1), extension);
 }
 
-QString FormOutputPath(const QString &folder, const QString &fileName)
+QString WindowListingPath(const QString &folder, const QString &fileName)
 {
     return folder + QDir::separator() + QFile::decodeName(OutputName(QFile::encodeName(fileName), ".txt"));
 }

@@ -23,7 +23,7 @@ QByteArray OutputPathBeside(const QByteArray &inputPath, QByteArrayView extensio
 // The window's listing path: the folder shown, the platform's separator and
 // the OutputName with ".txt". A folder that already ends in a separator
 // keeps it, so two stand in a row.
-QString FormOutputPath(const QString &folder, const QString &fileName);
+QString WindowListingPath(const QString &folder, const QString &fileName);
 
 // The bitmap written back from a listing: beside it, its ".txt" (any letter
 // case) replaced by ".bmp"; a listing of any other name gets ".bmp" added, so

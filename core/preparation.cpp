@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int LcdPixels = LcdWidth * LcdHeight;
-
 // round(numerator / denominator), halves up, and at least 1.
 int RoundedSide(qint64 numerator, qint64 denominator)
 {
@@ -59,19 +57,20 @@ constexpr Share AtkinsonShares[] = {{1, 0, 1}, {2, 0, 1}, {-1, 1, 1}, {0, 1, 1},
 // its value is below the threshold, and the difference to 0 (lit) or 255
 // (unlit) is shared out, each share truncated toward zero, never clamped.
 void Diffuse(const std::vector<std::uint8_t> &greys, int threshold, std::span<const Share> shares,
-             int divisor, std::vector<std::uint8_t> &dots)
+             int divisor, DotGrid &dots)
 {
+    const int width = dots.width(), height = dots.height();
     std::vector<int> values(greys.begin(), greys.end());
-    for (int y = 0; y < LcdHeight; ++y) {
-        for (int x = 0; x < LcdWidth; ++x) {
-            const int v = values[std::size_t(y * LcdWidth + x)];
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int v = values[std::size_t(y) * width + x];
             const bool lit = v < threshold;
-            dots[std::size_t(y * LcdWidth + x)] = lit;
+            dots.set(x, y, lit);
             const int error = v - (lit ? 0 : 255);
             for (const Share &share : shares) {
                 const int nx = x + share.dx, ny = y + share.dy;
-                if (nx >= 0 && nx < LcdWidth && ny < LcdHeight)
-                    values[std::size_t(ny * LcdWidth + nx)] += share.parts * error / divisor;
+                if (nx >= 0 && nx < width && ny < height)
+                    values[std::size_t(ny) * width + nx] += share.parts * error / divisor;
             }
         }
     }
@@ -86,21 +85,22 @@ bool IsUsable(const RgbaImage &image)
         && image.rgba.size() == 4 * std::size_t(image.width) * std::size_t(image.height);
 }
 
-Placement PlaceOnLcd(int width, int height, Fit fit)
+Placement PlaceOnModule(int width, int height, Fit fit, DotSize module)
 {
     if (width < 1 || height < 1 || width > MaxPictureSide || height > MaxPictureSide)
         return {};
-    Placement place{LcdWidth, LcdHeight, 0, 0};
-    if (fit == Fit::Stretch || (width == LcdWidth && height == LcdHeight))
+    const int W = module.width, H = module.height;
+    Placement place{W, H, 0, 0};
+    if (fit == Fit::Stretch || (width == W && height == H))
         return place;
-    // 240 / w against 64 / h: contain takes the smaller scale, cover the larger.
-    const qint64 byWidth = qint64(LcdWidth) * height, byHeight = qint64(LcdHeight) * width;
+    // W / w against H / h: contain takes the smaller scale, cover the larger.
+    const qint64 byWidth = qint64(W) * height, byHeight = qint64(H) * width;
     if (fit == Fit::Contain ? byWidth <= byHeight : byWidth >= byHeight)
-        place.height = RoundedSide(qint64(height) * LcdWidth, width);
+        place.height = RoundedSide(qint64(height) * W, width);
     else
-        place.width = RoundedSide(qint64(width) * LcdHeight, height);
-    place.left = (LcdWidth - place.width) / 2;
-    place.top = (LcdHeight - place.height) / 2;
+        place.width = RoundedSide(qint64(width) * H, height);
+    place.left = (W - place.width) / 2;
+    place.top = (H - place.height) / 2;
     return place;
 }
 
@@ -128,18 +128,19 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
 }
 
 std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int width, int height,
-                                   Fit fit, Background background)
+                                   Fit fit, Background background, DotSize module)
 {
-    std::vector<std::uint8_t> canvas(LcdPixels, std::uint8_t(BackgroundGrey(background)));
-    const Placement place = PlaceOnLcd(width, height, fit);
+    const int W = module.width, H = module.height;
+    std::vector<std::uint8_t> canvas(std::size_t(W) * std::size_t(H), std::uint8_t(BackgroundGrey(background)));
+    const Placement place = PlaceOnModule(width, height, fit, module);
     if (place.width == 0 || std::size_t(width) * std::size_t(height) != greys.size())
         return canvas;
     // Each target pixel is the sum of the source greys weighted by the area
     // they overlap, divided by its own area width * height, rounded once.
     const qint64 area = qint64(width) * height;
-    const int firstX = std::max(0, place.left), endX = std::min(LcdWidth, place.left + place.width);
-    const int firstY = std::max(0, place.top), endY = std::min(LcdHeight, place.top + place.height);
-    std::vector<qint64> sums(LcdWidth);
+    const int firstX = std::max(0, place.left), endX = std::min(W, place.left + place.width);
+    const int firstY = std::max(0, place.top), endY = std::min(H, place.top + place.height);
+    std::vector<qint64> sums(static_cast<std::size_t>(W));
     for (int y = firstY; y < endY; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
         const qint64 row = y - place.top;
@@ -157,36 +158,36 @@ std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int w
             }
         }
         for (int x = firstX; x < endX; ++x)
-            canvas[std::size_t(y * LcdWidth + x)] = std::uint8_t((sums[std::size_t(x)] + area / 2) / area);
+            canvas[std::size_t(y) * W + x] = std::uint8_t((sums[std::size_t(x)] + area / 2) / area);
     }
     return canvas;
 }
 
-std::vector<std::uint8_t> Dots(const std::vector<std::uint8_t> &lcdGreys, int threshold,
-                               Dither dither)
+DotGrid MakeDots(const std::vector<std::uint8_t> &greys, DotSize module, int threshold, Dither dither)
 {
-    std::vector<std::uint8_t> dots(LcdPixels, 0);
-    if (lcdGreys.size() != dots.size())
+    DotGrid dots(module);
+    if (greys.size() != std::size_t(dots.width()) * std::size_t(dots.height()))
         return dots;
     const int t = std::clamp(threshold, 0, 256);
     switch (dither) {
     case Dither::None:
-        for (std::size_t p = 0; p < dots.size(); ++p)
-            dots[p] = lcdGreys[p] < t;
+        for (int y = 0; y < dots.height(); ++y)
+            for (int x = 0; x < dots.width(); ++x)
+                dots.set(x, y, greys[std::size_t(y) * dots.width() + x] < t);
         break;
     case Dither::FloydSteinberg:
-        Diffuse(lcdGreys, t, FloydSteinbergShares, 16, dots);
+        Diffuse(greys, t, FloydSteinbergShares, 16, dots);
         break;
     case Dither::Atkinson:
-        Diffuse(lcdGreys, t, AtkinsonShares, 8, dots);
+        Diffuse(greys, t, AtkinsonShares, 8, dots);
         break;
     case Dither::Bayer4:
     case Dither::Bayer8: {
         const int n = dither == Dither::Bayer4 ? 4 : 8;
-        for (int y = 0; y < LcdHeight; ++y) {
-            for (int x = 0; x < LcdWidth; ++x) {
-                const std::size_t p = std::size_t(y * LcdWidth + x);
-                dots[p] = 2 * n * n * (lcdGreys[p] - t + 128) < 255 * (2 * BayerEntry(n, x % n, y % n) + 1);
+        for (int y = 0; y < dots.height(); ++y) {
+            for (int x = 0; x < dots.width(); ++x) {
+                const int grey = greys[std::size_t(y) * dots.width() + x];
+                dots.set(x, y, 2 * n * n * (grey - t + 128) < 255 * (2 * BayerEntry(n, x % n, y % n) + 1));
             }
         }
         break;
@@ -195,17 +196,9 @@ std::vector<std::uint8_t> Dots(const std::vector<std::uint8_t> &lcdGreys, int th
     return dots;
 }
 
-RgbColour PreparedPicture::pixelColour(int x, int y) const
+DotGrid Prepare(const RgbaImage &image, const Preparation &how, DotSize module)
 {
-    const bool inside = x >= 0 && x < LcdWidth && y >= 0 && y < LcdHeight && dots.size() == LcdPixels;
-    return inside && dots[std::size_t(y * LcdWidth + x)] ? Rgb(0, 0, 0) : Rgb(255, 255, 255);
-}
-
-PreparedPicture Prepare(const RgbaImage &image, const Preparation &how)
-{
-    const std::vector<std::uint8_t> greys =
-        FitGreys(GreysOver(image, how.background), image.width, image.height, how.fit, how.background);
-    PreparedPicture picture;
-    picture.dots = Dots(greys, how.threshold, how.dither);
-    return picture;
+    const std::vector<std::uint8_t> greys = FitGreys(GreysOver(image, how.background), image.width, image.height,
+                                                     how.fit, how.background, module);
+    return MakeDots(greys, module, how.threshold, how.dither);
 }

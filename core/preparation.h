@@ -1,10 +1,12 @@
 #pragma once
 
-// Preparing any picture for the module: fitting it to 240 x 64, laying it
-// over a background, grey, and the threshold or dither that turns it into dots.
+// Preparing any picture for a module: fitting it to the module's size
+// (240 x 64 for the window's), laying it over a background, grey, and the
+// threshold or dither that turns it into dots.
 
-#include "bitmapfile.h"
-#include "pixelsource.h"
+#include "dotgrid.h"
+
+#include <QtGlobal>
 
 #include <cstdint>
 #include <vector>
@@ -38,7 +40,8 @@ struct Preparation
 
 // Where the scaled picture lies on the module: its size and its top left
 // corner (negative for cover, which cuts the overflow on both sides alike).
-// A 240 x 64 picture lies at 0, 0 unscaled; a side out of range gives 0 x 0.
+// A picture of the module's size lies at 0, 0 unscaled; a side out of range
+// gives 0 x 0.
 struct Placement
 {
     int width = 0;
@@ -49,7 +52,7 @@ struct Placement
     bool operator==(const Placement &) const = default;
 };
 
-Placement PlaceOnLcd(int width, int height, Fit fit);
+Placement PlaceOnModule(int width, int height, Fit fit, DotSize module);
 
 // The grey of the background: 255 for white, 0 for black.
 int BackgroundGrey(Background background);
@@ -58,26 +61,15 @@ int BackgroundGrey(Background background);
 // for a picture that is not usable.
 std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background background);
 
-// The 240 x 64 greys: the width x height greys scaled by area averaging to
-// their placement and laid on a canvas of the background's grey (all
-// background when greys does not hold width x height).
+// The module's greys, rows from the top: the width x height greys scaled by
+// area averaging to their placement and laid on a canvas of the background's
+// grey (all background when greys does not hold width x height).
 std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int width, int height,
-                                   Fit fit, Background background);
+                                   Fit fit, Background background, DotSize module);
 
-// The 240 x 64 dots of 240 x 64 greys, 1 where lit (a dark pixel); the
-// threshold is taken from 0 to 256. All unlit when lcdGreys has another size.
-std::vector<std::uint8_t> Dots(const std::vector<std::uint8_t> &lcdGreys, int threshold,
-                               Dither dither);
-
-// The prepared dots as a picture: a lit dot reports black, an unlit one (and
-// any pixel outside the module) white. Encoded with black as the on colour it
-// gives the listing's bytes; with white, their complement.
-struct PreparedPicture final : PixelSource
-{
-    std::vector<std::uint8_t> dots; // LcdWidth * LcdHeight, 1 where lit
-
-    RgbColour pixelColour(int x, int y) const override;
-};
+// The dots of the module's greys, lit where dark; the threshold is taken from
+// 0 to 256. All unlit when greys does not hold one grey a dot.
+DotGrid MakeDots(const std::vector<std::uint8_t> &greys, DotSize module, int threshold, Dither dither);
 
 // Grey over the background, fitted, then turned into dots.
-PreparedPicture Prepare(const RgbaImage &image, const Preparation &how);
+DotGrid Prepare(const RgbaImage &image, const Preparation &how, DotSize module);

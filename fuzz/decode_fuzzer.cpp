@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
     for (const Sense sense : {Sense::Normal, Sense::Inverse}) {
-        const QByteArray listing = FormatListing(EncodePixels(source, SetScanBounds(file.headers), OnColour(palette, sense)));
+        const QByteArray listing = FormatListing(
+            PackDots(ScanDots(source, ScanBoundsFor(file.headers), OnColour(palette, sense)), ByteLayout::RowsLsb));
         if (listing.size() != Listing::FileBytes)
             broken("a listing is 10 800 bytes");
     }

@@ -3,6 +3,7 @@
 #include "dirlist.h"
 #include "drivelist.h"
 #include "filelist.h"
+#include "bytelayout.h"
 #include "form2.h"
 #include "listingformat.h"
 #include "messages.h"
@@ -310,11 +311,11 @@ void Form1::PrepareConversion()
 void Form1::ConvertButton_Click()
 {
     // Only an admitted bitmap, 240 x 64 at 1 bit per pixel, enables Convert.
-    const ScanBounds bounds = SetScanBounds(m_state.headers);
+    SetScanBounds();
     ClearResult();
     const Sense sense = m_normalOption->isChecked() ? Sense::Normal : Sense::Inverse;
     QString failure;
-    if (EncodeRows(bounds, OnColour(m_palette, sense), failure)) {
+    if (EncodeRows(OnColour(m_palette, sense), failure)) {
         m_resultFlag = QStringLiteral("S");
         m_previewButton->setEnabled(true);
     }
@@ -327,11 +328,16 @@ void Form1::ConvertButton_Click()
 
 // Encodes the picture on display, writes its listing whole or not at all
 // and shows 100 once it is on disk.
-bool Form1::EncodeRows(const ScanBounds &bounds, RgbColour onColour, QString &failure)
+void Form1::SetScanBounds()
+{
+    m_scanBounds = ScanBoundsFor(m_state.headers);
+}
+
+bool Form1::EncodeRows(RgbColour onColour, QString &failure)
 {
     const ImagePixelSource source(m_picture);
-    const QByteArray bytes = EncodePixels(source, bounds, onColour,
-                                          [this](int percent) { showProgress(percent); });
+    const DotGrid dots = ScanDots(source, m_scanBounds, onColour, [this](int percent) { showProgress(percent); });
+    const QByteArray bytes = PackDots(dots, ByteLayout::RowsLsb);
     const WriteResult written = WriteOutputFile(QFile::encodeName(m_state.outputPath), FormatListing(bytes));
     if (!written.ok) {
         failure = written.error;
@@ -371,7 +377,7 @@ void Form1::showProgress(int percent)
 
 QString Form1::admittedOutputPath() const
 {
-    return FormOutputPath(m_admittedFolder, m_admittedName);
+    return WindowListingPath(m_admittedFolder, m_admittedName);
 }
 
 void Form1::PreviewButton_Click()

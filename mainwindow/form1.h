@@ -55,7 +55,8 @@ private:
     void PrepareConversion();
     void Reset();
     void ClearResult();
-    bool EncodeRows(const ScanBounds &bounds, RgbColour onColour, QString &failure);
+    void SetScanBounds();
+    bool EncodeRows(RgbColour onColour, QString &failure);
     void ShowResult();
     void showProgress(int percent);
     QString admittedOutputPath() const;
@@ -64,6 +65,7 @@ private:
     SharedState &m_state;
     Messages &m_messages;
     PaletteColours m_palette{};
+    ScanBounds m_scanBounds; // of the conversion under way
     QString m_resultFlag;
     // The admitted picture as decoded: what PreviewPic shows and what is converted.
     QImage m_picture;

@@ -2,9 +2,9 @@
 
 QImage PictureImage(const DecodedPicture &picture)
 {
-    QImage image(LcdWidth, LcdHeight, QImage::Format_RGB32);
-    for (int y = 0; y < LcdHeight; ++y) {
-        for (int x = 0; x < LcdWidth; ++x) {
+    QImage image(picture.size.width, picture.size.height, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
             const RgbColour colour = picture.pixelColour(x, y);
             image.setPixel(x, y, qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
         }

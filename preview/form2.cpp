@@ -69,12 +69,17 @@ void Form2::ShowListing()
 {
     clearLcd();
     const QString &path = m_state.outputPath;
-    const ListingReadResult result = ReadListingFile(
-        path, m_state.headers.biWidth, m_state.headers.biHeight, [this](int x, int y, bool on) {
-            // Dots that fall outside the box are not seen.
-            if (m_lcd.valid(x, y))
-                m_lcd.setPixel(x, y, on ? DotOn : DotOff);
-        });
+    // Only an admitted bitmap enables Preview: the grid is the module's.
+    const BitmapHeaders &h = m_state.headers;
+    DotGrid dots(IsAdmitted(h) ? DotSize{h.biWidth, h.biHeight} : DotSize{});
+    const ListingReadResult result = ReadListingFile(path, dots);
+    // The dots drawn come first in reading order; those that fall outside
+    // the box are not seen.
+    for (qint64 i = 0; i < result.dots; ++i) {
+        const int x = int(i % dots.width()), y = int(i / dots.width());
+        if (m_lcd.valid(x, y))
+            m_lcd.setPixel(x, y, dots.lit(x, y) ? DotOn : DotOff);
+    }
     m_lcdPic->setPixmap(QPixmap::fromImage(m_lcd));
     if (result.ok())
         return;

@@ -51,8 +51,8 @@ statuses() {
     head -c 2100 bit-order.bmp >cut.bmp && cp bit-order.bmp grey.bmp && rm dotpress-logo.bmp
     printf '\010' | dd of=grey.bmp bs=1 seek=28 conv=notrunc 2>/dev/null
     expect 1 grey.bmp bit-order.bmp
-    printf 'grey.bmp: Picture Resolution is limit to 240 x 64 pixels (Width x Height) and \r\n2 Colors Bitmap.\n%s\n' \
-        'grey.bmp: any other picture is prepared for the module with --fit (or --threshold, --dither, --background)' | cmp - "$work/err"
+    printf 'grey.bmp: %s\n' 'Picture Resolution is limit to 240 x 64 pixels (Width x Height) and' '2 Colors Bitmap.' \
+        'any other picture is prepared for the module with --fit (or --threshold, --dither, --background)' | cmp - "$work/err"
     expect 2 grey.bmp missing.bmp cut.bmp bit-order.bmp
     grep -q "^missing.bmp: cannot open" "$work/err" && grep -q "^cut.bmp: picture data incomplete" "$work/err" || fail "$(cat "$work/err")"
     [ "$(ls | tr '\n' ' ')" = "bit-order.bmp cut.bmp grey.bmp lcd_bit-order.txt " ] || fail "left $(ls)"
@@ -92,7 +92,7 @@ way_back() {
     sed '17s/01H/0GH/' "$data/lcd_bit-order.txt" >broken.txt
     sed '5s/.*/  DB/' "$data/lcd_bit-order.txt" >short.txt
     head -n 239 "$data/lcd_bit-order.txt" >cut.txt
-    for case in "broken:line 17: unexpected character 'G'" "short:line 5:" "cut:gives 15296 of 15360 dots"; do
+    for case in "broken:line 17: unexpected character 'G'" "short:line 5:" "cut:gives 1912 bytes; 240 x 64 in rows-lsb takes 1920"; do
         expect 2 --to-bitmap "${case%%:*}.txt"
         grep -qF "${case#*:}" "$work/err" || fail "${case%%:*}: $(cat "$work/err")"
         [ ! -e "${case%%:*}.bmp" ] || fail "${case%%:*}.bmp written"

@@ -1,6 +1,7 @@
 // The encoder over the decoded samples and over pictures of one colour: the
 // listing in both senses, the palette's odd cases and the percentage.
 #include "bitmapfile.h"
+#include "bytelayout.h"
 #include "encoder.h"
 #include "listingformat.h"
 
@@ -26,7 +27,7 @@ const PaletteColours BlackWhite{PaletteEntry{0, 0, 0, 0}, PaletteEntry{255, 255,
 
 QByteArray encode(const PixelSource &source, RgbColour on)
 {
-    return FormatListing(EncodePixels(source, Full, on));
+    return FormatListing(PackDots(ScanDots(source, Full, on), ByteLayout::RowsLsb));
 }
 
 } // namespace
@@ -58,11 +59,11 @@ TEST(EncodeRows, PaletteOddities)
     EXPECT_EQ(encode(OneColour(Rgb(128, 128, 128)), OnColour(BlackWhite, Sense::Inverse)), UniformListing("00H"));
 }
 
-TEST(EncodePixels, PercentageEvery154Pixels)
+TEST(ScanDots, PercentageEvery154Pixels)
 {
     const OneColour source(Rgb(0, 0, 0));
     std::vector<int> shown, askedAt;
-    EncodePixels(source, Full, Rgb(0, 0, 0), [&](int percent) {
+    ScanDots(source, Full, Rgb(0, 0, 0), [&](int percent) {
         shown.push_back(percent);
         askedAt.push_back(source.asked);
     });

@@ -1,5 +1,6 @@
 // The listing's text: a line, the output name, and the reader that turns a
 // listing back into dots.
+#include "bytelayout.h"
 #include "listingformat.h"
 #include "listingreader.h"
 #include "outputnaming.h"
@@ -21,7 +22,7 @@ TEST(OutputNaming, LcdPrefixAndTxtForEveryBmpWhateverItsCase)
 {
     // The platform's separator joins; at a root the two stand in a row.
     const auto named = [](const char *folder, const char *file) {
-        return QDir::fromNativeSeparators(FormOutputPath(QString::fromUtf8(folder), QString::fromUtf8(file)));
+        return QDir::fromNativeSeparators(WindowListingPath(QString::fromUtf8(folder), QString::fromUtf8(file)));
     };
     EXPECT_EQ(named("/work", "LOGO.BMP"), "/work/lcd_LOGO.txt");
     EXPECT_EQ(named("/work", "Logo.Bmp"), "/work/lcd_Logo.txt");
@@ -92,16 +93,16 @@ TEST(Reader, SampleListingsGiveTheirBytesBack)
         const QByteArray extra = Lines("FFH", 1) + "        DB GG junk never reached;\r\n";
         const QByteArray bareLf = QByteArray(listing).replace("\r\n", "\n");
         for (const QByteArray &text : {listing, bareLf, listing.chopped(2), listing.toLower(), listing + extra}) {
-            LcdDots dots;
+            DotGrid dots(LcdSize);
             const ListingReadResult result = ReadListing(text, dots);
             ASSERT_TRUE(result.ok()) << qPrintable(result.describe());
             EXPECT_EQ(result.row * 240 + result.column, 64 * 240);
-            EXPECT_EQ(FormatListing(QByteArrayView(dots.bytes().data(), 1920)), listing);
+            EXPECT_EQ(FormatListing(PackDots(dots, ByteLayout::RowsLsb)), listing);
         }
-        LcdDots dots;
+        DotGrid dots(LcdSize);
         EXPECT_EQ(ReadListing(listing + extra + "   DB 1;", dots).describe(), "line 243: only 8 characters; a DB line has at least 13");
     }
-    LcdDots dots;
+    DotGrid dots(LcdSize);
     const ListingReadResult missing = ReadListingFile(QStringLiteral("/nonexistent/lcd_x.txt"), dots);
     EXPECT_EQ(missing.problem, ListingProblem::CannotOpen);
     EXPECT_EQ(missing.describe(), missing.reason);

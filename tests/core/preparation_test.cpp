@@ -13,12 +13,21 @@ constexpr int Pixels = LcdWidth * LcdHeight;
 using Greys = std::vector<std::uint8_t>;
 
 // The first length dots of row y, '1' where lit.
-std::string Row(const std::vector<std::uint8_t> &dots, int y, std::size_t length = LcdWidth)
+std::string Row(const DotGrid &dots, int y, int length = LcdWidth)
 {
     std::string row;
-    for (std::size_t x = 0; x < length; ++x)
-        row += dots[std::size_t(y * LcdWidth) + x] ? '1' : '0';
+    for (int x = 0; x < length; ++x)
+        row += dots.lit(x, y) ? '1' : '0';
     return row;
+}
+
+int LitCount(const DotGrid &dots)
+{
+    int lit = 0;
+    for (int y = 0; y < dots.height(); ++y)
+        for (int x = 0; x < dots.width(); ++x)
+            lit += dots.lit(x, y);
+    return lit;
 }
 
 // An opaque picture, black where black(x, y), else white.
@@ -34,7 +43,7 @@ RgbaImage Picture(int width, int height, bool (*black)(int x, int y))
 
 } // namespace
 
-TEST(Dots, WorkedExamplesOfEachRule)
+TEST(MakeDots, WorkedExamplesOfEachRule)
 {
     struct Case { Dither dither; int grey, threshold; std::vector<std::string> rows; int lit = -1; };
     const Case cases[] = {
@@ -65,11 +74,11 @@ TEST(Dots, WorkedExamplesOfEachRule)
         {Dither::Atkinson, 125, 128, {"101100"}},
     };
     for (const Case &c : cases) {
-        const std::vector<std::uint8_t> dots = Dots(Greys(Pixels, std::uint8_t(c.grey)), c.threshold, c.dither);
+        const DotGrid dots = MakeDots(Greys(Pixels, std::uint8_t(c.grey)), LcdSize, c.threshold, c.dither);
         for (std::size_t y = 0; y < c.rows.size(); ++y)
-            EXPECT_EQ(Row(dots, int(y), c.rows[y].size()), c.rows[y]) << int(c.dither) << ", grey " << c.grey;
+            EXPECT_EQ(Row(dots, int(y), int(c.rows[y].size())), c.rows[y]) << int(c.dither) << ", grey " << c.grey;
         if (c.lit >= 0)
-            EXPECT_EQ(std::count(dots.begin(), dots.end(), 1), c.lit) << int(c.dither);
+            EXPECT_EQ(LitCount(dots), c.lit) << int(c.dither);
     }
 }
 
@@ -84,7 +93,7 @@ TEST(Fit, PlacementsInWholePixels)
         {160, 1, Fit::Contain, {240, 2, 0, 31}},     {960, 1, Fit::Contain, {240, 1, 0, 31}}, // 1.5 to 2, 0.25 to 1
     };
     for (const Case &c : cases)
-        EXPECT_TRUE(PlaceOnLcd(c.width, c.height, c.fit) == c.expected) << c.width << " x " << c.height;
+        EXPECT_TRUE(PlaceOnModule(c.width, c.height, c.fit, LcdSize) == c.expected) << c.width << " x " << c.height;
 }
 
 TEST(Prepare, SolidBlocksLandWhereTheyFitAndEncode)
@@ -98,15 +107,10 @@ TEST(Prepare, SolidBlocksLandWhereTheyFitAndEncode)
         {Picture(240, 64, [](int x, int) { return x % 2 == 0; }), Fit::Cover, QByteArray("10").repeated(120).toStdString()},
     };
     for (const Case &c : cases) {
-        const PreparedPicture picture = Prepare(c.image, Preparation{.fit = c.fit});
+        const DotGrid dots = Prepare(c.image, Preparation{.fit = c.fit}, LcdSize);
         for (int y = 0; y < LcdHeight; ++y)
-            ASSERT_EQ(Row(picture.dots, y), c.row) << c.image.width << ", row " << y;
+            ASSERT_EQ(Row(dots, y), c.row) << c.image.width << ", row " << y;
     }
-    // Columns 88 to 151 are bytes 11 to 18 of each 30-byte row.
-    const PreparedPicture square = Prepare(cases[0].image, {});
-    const QByteArray off(11, 0), on(8, char(0xFF)), inverseOff(11, char(0xFF)), inverseOn(8, 0);
-    EXPECT_EQ(EncodePixels(square, {0, 239, 0, 63}, Rgb(0, 0, 0)), (off + on + off).repeated(64));
-    EXPECT_EQ(EncodePixels(square, {0, 239, 0, 63}, Rgb(255, 255, 255)), (inverseOff + inverseOn + inverseOff).repeated(64));
 }
 
 TEST(GreysOver, AlphaOverBothBackgrounds)
@@ -122,16 +126,16 @@ TEST(GreysOver, AlphaOverBothBackgrounds)
 TEST(FitGreys, AreaAveraging)
 {
     // 7 x 3 of grey 77, contained: 149 x 64 (7 * 64 / 3 = 149.3) at column 45, all 77.
-    const Greys contained = FitGreys(Greys(21, 77), 7, 3, Fit::Contain, Background::Black);
+    const Greys contained = FitGreys(Greys(21, 77), 7, 3, Fit::Contain, Background::Black, LcdSize);
     EXPECT_EQ(std::count(contained.begin(), contained.end(), 77), 149 * 64);
     EXPECT_EQ(Greys(contained.end() - 196, contained.end() - 194), Greys({0, 77})); // columns 44, 45 of row 63
     // 0 then six 255 stretched: column 34 covers [238, 245) of units where pixel 1 starts
     // at 240, so (5 * 255 + 3) / 7 = 182; columns 33 and 35 lie within one pixel.
-    const Greys stretched = FitGreys({0, 255, 255, 255, 255, 255, 255}, 7, 1, Fit::Stretch, Background::White);
+    const Greys stretched = FitGreys({0, 255, 255, 255, 255, 255, 255}, 7, 1, Fit::Stretch, Background::White, LcdSize);
     EXPECT_EQ(Greys(stretched.begin() + 33, stretched.begin() + 36), Greys({0, 182, 255}));
     // A 480 x 128 checkerboard of 0 and 255: each dot averages two of each, 127.5 rounds up.
     Greys checks(480 * 128);
     for (std::size_t p = 0; p < checks.size(); ++p)
         checks[p] = (p % 480 + p / 480) % 2 ? 255 : 0;
-    EXPECT_EQ(FitGreys(checks, 480, 128, Fit::Stretch, Background::White), Greys(Pixels, 128));
+    EXPECT_EQ(FitGreys(checks, 480, 128, Fit::Stretch, Background::White, LcdSize), Greys(Pixels, 128));
 }

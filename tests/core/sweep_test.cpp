@@ -5,6 +5,7 @@
 // with a reason or decodes, and one that decodes with the sample's palette
 // gives the sample's listing.
 #include "bitmapfile.h"
+#include "bytelayout.h"
 #include "encoder.h"
 #include "listingformat.h"
 
@@ -35,7 +36,7 @@ TEST(Sweep, BmpsuiteCutsAndOddFieldsAreRefusedFailOrDecodeRight)
         if (!picture.ok())
             return void(++failed);
         ++decoded;
-        const QByteArray written = FormatListing(EncodePixels(picture, SetScanBounds(file.headers), OnColour(picture.palette, Sense::Normal)));
+        const QByteArray written = FormatListing(PackDots(ScanDots(picture, ScanBoundsFor(file.headers), OnColour(picture.palette, Sense::Normal)), ByteLayout::RowsLsb));
         const bool samplePalette = PaletteRgb(picture.palette[0]) == Rgb(0, 0, 0) && PaletteRgb(picture.palette[1]) == Rgb(255, 255, 255);
         EXPECT_TRUE(samplePalette ? written == listing : written.size() == 10800) << name.toStdString();
     };
