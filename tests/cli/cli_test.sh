@@ -53,6 +53,9 @@ statuses() {
     expect 1 grey.bmp bit-order.bmp
     printf 'grey.bmp: %s\n' 'Picture Resolution is limit to 240 x 64 pixels (Width x Height) and' '2 Colors Bitmap.' \
         'any other picture is prepared for the module with --fit (or --threshold, --dither, --background)' | cmp - "$work/err"
+    # Preparation options do not apply to an admitted bitmap: converted as it is, and said so.
+    expect 0 --threshold 3 --dither atkinson -o - bit-order.bmp && cmp "$work/out" "$data/lcd_bit-order.txt"
+    grep -qx "bit-order.bmp: a 240 x 64, 1-bit bitmap is converted as it is: --threshold, --dither do not apply" "$work/err" || fail "note"
     expect 2 grey.bmp missing.bmp cut.bmp bit-order.bmp
     grep -q "^missing.bmp: cannot open" "$work/err" && grep -q "^cut.bmp: picture data incomplete" "$work/err" || fail "$(cat "$work/err")"
     [ "$(ls | tr '\n' ' ')" = "bit-order.bmp cut.bmp grey.bmp lcd_bit-order.txt " ] || fail "left $(ls)"
@@ -97,6 +100,75 @@ way_back() {
         grep -qF "${case#*:}" "$work/err" || fail "${case%%:*}: $(cat "$work/err")"
         [ ! -e "${case%%:*}.bmp" ] || fail "${case%%:*}.bmp written"
     done
+}
+
+# Other modules: the four byte layouts on a 10 x 10 picture, worked by hand;
+# the way back for every layout at two sizes; braille at an odd size; the
+# refusal of another size; a wrong option value named; and real clients:
+# luma.oled's SSD1306 driver for pages, netpbm's raw PBM for rows-msb.
+layouts() {
+    # Dots at the corners and at (3, 5).
+    { echo 1000000001; for y in 1 2 3 4; do echo 0000000000; done
+      echo 0001000000; for y in 6 7 8; do echo 0000000000; done; echo 1000000001; } | sed 's/[01]/& /g; 1i P1 10 10' >t.pbm
+    # rows: 2 bytes a row, (9, y) bit 1 (bit 6 msb-first), (3, 5) byte 10 bit 3 (bit 4); pages:
+    # 10 bytes a page, (3, 5) byte 3 bit 5 (bit 2), row 9 in page 1 bit 1 (bit 6).
+    for case in "rows-lsb 0102000000000000000008000000000000000102" \
+        "rows-msb 8040000000000000000010000000000000008040" \
+        "pages-lsb 0100002000000000000102000000000000000002" \
+        "pages-msb 8000000400000000008040000000000000000040"; do
+        expect 0 --size 10x10 --layout "${case% *}" --fit contain --format bin -o - t.pbm
+        [ "$(od -An -tx1 "$work/out" | tr -d ' \n')" = "${case#* }" ] || fail "${case% *}: $(od -An -tx1 "$work/out")"
+    done
+    # Braille, 3 lines of 5: U+2801 (0, 0), U+2808 (9, 0), U+2810 (3, 5), U+2802 (0, 9), U+2810 (9, 9).
+    expect 0 --size 10x10 --show --fit contain t.pbm
+    [ "$(tail -n +2 "$work/out" | od -An -tx1 | tr -d ' \n')" = \
+        e2a081e2a080e2a080e2a080e2a0880ae2a080e2a090e2a080e2a080e2a0800ae2a082e2a080e2a080e2a080e2a0900a ] || fail "braille"
+    expect 0 --size 13x7 --format c --fit contain -o t.h t.pbm
+    grep -q ' t\[14\]' t.h && grep -q '13 x 7 dots' t.h && grep -q 'leftmost dot in bit 0' t.h || fail "$(cat t.h)"
+    # Each layout there and back at 128 x 64 and 13 x 7: listing, bitmap, listing.
+    convert -size 128x64 xc:white +antialias -fill black -draw "rectangle 3,2 40,20" -draw "circle 90,35 90,10" \
+        -draw "line 0,63 127,0" -draw "point 127,63" p.png
+    for size in 128x64 13x7; do
+        for layout in rows-lsb rows-msb pages-lsb pages-msb; do
+            expect 0 --size $size --layout $layout --fit stretch --leading-zero -o there.txt p.png
+            expect 0 --size $size --layout $layout --to-bitmap -o back.bmp there.txt
+            expect 0 --size $size --layout $layout --leading-zero -o again.txt back.bmp
+            cmp again.txt there.txt && ! cmp -s there.txt there.old || fail "$size $layout"
+            mv there.txt there.old
+        done
+    done
+    expect 2 --size 13x7 --to-bitmap -o short.bmp "$data/lcd_bit-order.txt"
+    grep -q "gives 1920 bytes; 13 x 7 in rows-lsb takes 14" "$work/err" && [ ! -e short.bmp ] || fail "$(cat "$work/err")"
+    expect 1 --size 128x64 bit-order.bmp && grep -q "^bit-order.bmp: Picture Resolution is limit to 128 x 64" "$work/err" || fail "refusal"
+    for bad in "size 128*64:'128\*64' is not WxH with W and H from 1 to 4096" "size 4097x1:'4097x1' is not" \
+        "size 0x8:'0x8' is not" "layout pages:unknown layout 'pages' (rows-lsb, rows-msb, pages-lsb, pages-msb)" \
+        "format hex:unknown format 'hex' (asm, c, bin)" "fit fill:unknown fit 'fill' (contain, cover, stretch)" \
+        "dither floyd:unknown method 'floyd' (none, floyd-steinberg, atkinson, bayer4, bayer8)" \
+        "background grey:unknown background 'grey' (white, black)" "threshold 1e3:'1e3' is not a whole number from 0 to 256"; do
+        option=${bad%%:*}
+        expect 2 --${option% *} "${option#* }" bit-order.bmp
+        grep -q "^dotpress-convert: --${option% *}: ${bad#*:}" "$work/err" || fail "$bad: $(cat "$work/err")"
+    done
+    # What the SSD1306 driver sends for the picture, white lit: pages-lsb, light dots lit.
+    if /usr/bin/python3 -c 'import luma.oled' 2>/dev/null; then
+        /usr/bin/python3 -c 'import sys
+from PIL import Image
+from luma.oled.device import ssd1306
+class Recorder:
+    sent = bytearray()
+    def command(self, *cmd): pass
+    def data(self, data): self.sent += bytes(data)
+serial = Recorder()
+device = ssd1306(serial_interface=serial, width=128, height=64)
+serial.sent = bytearray()
+device.display(Image.open(sys.argv[1]).convert("1"))
+sys.stdout.buffer.write(serial.sent)' p.png >luma.bin
+        expect 0 --size 128x64 --layout pages-lsb --inverse --fit contain --format bin -o - p.png && cmp "$work/out" luma.bin
+    else
+        echo "python3-luma.oled missing: the SSD1306 comparison skipped"
+    fi
+    pngtopnm p.png | ppmtopgm | pgmtopbm -threshold | tail -c 1024 >p.bits
+    expect 0 --size 128x64 --layout rows-msb --fit contain --format bin -o - p.png && cmp "$work/out" p.bits
 }
 
 # Names that are no C identifiers or are keywords, names without ".bmp", and
