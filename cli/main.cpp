@@ -83,8 +83,8 @@ constexpr Choice<Dither> Dithers[] = {
     {"bayer8", Dither::Bayer8, "ordered, 8 x 8"},
 };
 constexpr Choice<Background> Backgrounds[] = {
-    {"white", Background::White, "white"},
-    {"black", Background::Black, "black"},
+    {"white", Background::White, ""},
+    {"black", Background::Black, ""},
 };
 
 // An option that takes one of a table's words.
@@ -94,6 +94,7 @@ struct WordOption
     const char *name;                // "dither"
     const char *noun;                // "method": "--dither: unknown method 'x'"
     const char *intro;               // the help before the words
+    const char *valueName;           // in --help; the words themselves when null
     std::span<const Choice<T>> choices;
 
     QString words(const char *between) const
@@ -107,12 +108,13 @@ struct WordOption
     {
         QStringList help;
         for (const Choice<T> &choice : choices)
-            help << QStringLiteral("%1, %2").arg(QLatin1String(choice.word), QLatin1String(choice.help));
+            help << (*choice.help ? QStringLiteral("%1, %2").arg(QLatin1String(choice.word), QLatin1String(choice.help))
+                                  : QLatin1String(choice.word));
         return QCommandLineOption(QLatin1String(name),
                                   QStringLiteral("%1: %2 (default %3).")
                                       .arg(QLatin1String(intro), help.join(QLatin1String("; ")),
                                            QLatin1String(choices.front().word)),
-                                  words("|"), QLatin1String(choices.front().word));
+                                  valueName ? QLatin1String(valueName) : words("|"), QLatin1String(choices.front().word));
     }
     // The value of word, or the message for a word that is none of the table's.
     std::optional<T> parse(const QString &word, QString &message) const
@@ -126,14 +128,14 @@ struct WordOption
     }
 };
 
-constexpr WordOption<Format> FormatOption{"format", "format", "What to write", Formats};
-constexpr WordOption<ByteLayout> LayoutOption{"layout", "layout", "How the dots lie in the bytes", Layouts};
-constexpr WordOption<Fit> FitOption{
-    "fit", "fit", "Prepare any picture, fitted to the module", Fits};
-constexpr WordOption<Dither> DitherOption{
-    "dither", "method", "Prepare, spreading the greys over the dots", Dithers};
+constexpr WordOption<Format> FormatOption{"format", "format", "What to write", nullptr, Formats};
+constexpr WordOption<ByteLayout> LayoutOption{"layout", "layout", "How the dots lie in the bytes", "LAYOUT", Layouts};
+constexpr WordOption<Fit> FitOption{"fit", "fit", "Prepare any picture, fitted to the module", nullptr, Fits};
+constexpr WordOption<Dither> DitherOption{"dither", "method", "Prepare, spreading the greys over the dots", "METHOD",
+                                          Dithers};
 constexpr WordOption<Background> BackgroundOption{
-    "background", "background", "Prepare, with this under transparent pixels and in the margins", Backgrounds};
+    "background", "background", "Prepare, with this under transparent pixels and in the margins", nullptr,
+    Backgrounds};
 
 // The output's extension for each format.
 const char *Extension(Format format)

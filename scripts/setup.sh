@@ -11,7 +11,7 @@ DOTPRESS_PACKAGES=(
     libgtest-dev libgmock-dev
     fonts-liberation
     xvfb xauth x11-utils xdotool imagemagick
-    z80asm as31
+    z80asm as31 netpbm python3-luma.oled
     desktop-file-utils appstream man-db groff-base file dpkg-dev
 )
 
