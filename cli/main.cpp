@@ -43,7 +43,7 @@ namespace {
 
 enum Status { Converted = 0, Refused = 1, Failed = 2 };
 
-enum class Format { Asm, C, Bin };
+enum class Format { Asm, C, Bin, Png };
 
 // One value of an option that takes a word: the word, what it stands for in
 // the code, and its help.
@@ -61,6 +61,7 @@ constexpr Choice<Format> Formats[] = {
     {"asm", Format::Asm, "the DB listing lcd_NAME.txt"},
     {"c", Format::C, "a C header lcd_NAME.h with the array lcd_NAME[N]"},
     {"bin", Format::Bin, "the bytes alone, lcd_NAME.bin"},
+    {"png", Format::Png, "a 1-bit PNG of the dots, lit black, lcd_NAME.png"},
 };
 constexpr Choice<ByteLayout> Layouts[] = {
     {"rows-lsb", ByteLayout::RowsLsb, "rows from the top, 8 dots of a row a byte, the leftmost in bit 0 (the window's)"},
@@ -74,6 +75,25 @@ constexpr Choice<Fit> Fits[] = {
     {"contain", Fit::Contain, "all of it, centred, margins of the background"},
     {"cover", Fit::Cover, "filled, the overflow cut on both sides alike"},
     {"stretch", Fit::Stretch, "scaled to the module's size"},
+    {"none", Fit::None, "laid 1:1, unscaled, the part outside the module cut"},
+};
+constexpr Choice<Align> Aligns[] = {
+    {"center", Align::Center, ""},       {"top", Align::Top, ""},
+    {"bottom", Align::Bottom, ""},       {"left", Align::Left, ""},
+    {"right", Align::Right, ""},         {"top-left", Align::TopLeft, ""},
+    {"top-right", Align::TopRight, ""},  {"bottom-left", Align::BottomLeft, ""},
+    {"bottom-right", Align::BottomRight, ""},
+};
+constexpr Choice<Rotation> Rotations[] = {
+    {"0", Rotation::None, ""},
+    {"90", Rotation::Quarter, ""},
+    {"180", Rotation::Half, ""},
+    {"270", Rotation::ThreeQuarters, ""},
+};
+constexpr Choice<Flip> Flips[] = {
+    {"none", Flip::None, ""},
+    {"horizontal", Flip::Horizontal, "left and right swapped"},
+    {"vertical", Flip::Vertical, "top and bottom swapped"},
 };
 constexpr Choice<Dither> Dithers[] = {
     {"none", Dither::None, "the threshold alone"},
@@ -130,7 +150,14 @@ struct WordOption
 
 constexpr WordOption<Format> FormatOption{"format", "format", "What to write", nullptr, Formats};
 constexpr WordOption<ByteLayout> LayoutOption{"layout", "layout", "How the dots lie in the bytes", "LAYOUT", Layouts};
-constexpr WordOption<Fit> FitOption{"fit", "fit", "Prepare any picture, fitted to the module", nullptr, Fits};
+constexpr WordOption<Fit> FitOption{"fit", "fit", "Prepare any picture, fitted to the module", "FIT", Fits};
+constexpr WordOption<Align> AlignOption{
+    "align", "alignment", "Prepare, with the fitted picture placed on the module (under cover and none, the part kept)",
+    "WHERE", Aligns};
+constexpr WordOption<Rotation> RotateOption{
+    "rotate", "angle", "Turn the picture clockwise before anything else, a bitmap of the module's size too", nullptr,
+    Rotations};
+constexpr WordOption<Flip> FlipOption{"flip", "flip", "Then flip it", "horizontal|vertical", Flips};
 constexpr WordOption<Dither> DitherOption{"dither", "method", "Prepare, spreading the greys over the dots", "METHOD",
                                           Dithers};
 constexpr WordOption<Background> BackgroundOption{
@@ -140,7 +167,17 @@ constexpr WordOption<Background> BackgroundOption{
 // The output's extension for each format.
 const char *Extension(Format format)
 {
-    return format == Format::C ? ".h" : format == Format::Bin ? ".bin" : ".txt";
+    switch (format) {
+    case Format::Asm:
+        return ".txt";
+    case Format::C:
+        return ".h";
+    case Format::Bin:
+        return ".bin";
+    case Format::Png:
+        return ".png";
+    }
+    return ".txt";
 }
 
 // The word of a value in its table.
@@ -203,6 +240,7 @@ struct Options
     Format format = Format::Asm;
     ByteLayout layout = ByteLayout::RowsLsb;
     DotSize size = LcdSize;
+    Turn turn;
     Sense sense = Sense::Normal;
     ListingForm listingForm = ListingForm::Designed;
     QByteArray target; // -o, empty for beside each input
@@ -300,11 +338,13 @@ private:
         QString reason;
         if (!open(input, file, reason))
             return {fail(input, QStringLiteral("cannot open: ") + reason)};
-        const BitmapFile read = ReadBitmapFile(file, m_options.size);
+        // A bitmap taken as it is: the module's size once turned.
+        const DotSize unturned = TurnedSize(m_options.size, m_options.turn);
+        const BitmapFile read = ReadBitmapFile(file, unturned);
         if (!read.ok())
             return {fail(input, QStringLiteral("cannot read: ") + read.error)};
         const bool normal = m_options.sense == Sense::Normal;
-        if (IsAdmitted(read.headers, m_options.size)) {
+        if (IsAdmitted(read.headers, unturned)) {
             // Converted as the window converts it, whatever the options.
             const DecodedPicture picture = DecodeBitmap(read);
             if (!picture.ok())
@@ -313,24 +353,31 @@ private:
                 m_err << Readable(input) << ": a " << m_options.size.width << " x " << m_options.size.height
                       << ", 1-bit bitmap is converted as it is: " << m_options.preparationOptions.join(QLatin1String(", "))
                       << (m_options.preparationOptions.size() == 1 ? " does" : " do") << " not apply" << Qt::endl;
-            return {Converted, ScanDots(picture, ScanBoundsFor(read.headers), OnColour(picture.palette, m_options.sense)),
+            const DotGrid dots = ScanDots(picture, ScanBoundsFor(read.headers), OnColour(picture.palette, m_options.sense));
+            return {Converted, TurnDots(dots, m_options.turn),
                     normal ? "Normal: dots of palette entry 0 lit." : "Inverse: dots of palette entry 1 lit."};
         }
         if (!m_options.preparation) {
             for (const QString &line : RefusalText(m_options.size).split(QLatin1String("\r\n")))
                 m_err << Readable(input) << ": " << line.trimmed() << Qt::endl;
+            if (!(unturned == m_options.size))
+                m_err << Readable(input) << ": turned by --rotate, a bitmap of " << unturned.width << " x "
+                      << unturned.height << " would fit" << Qt::endl;
             m_err << Readable(input) << ": any other picture is prepared for the module with --fit "
-                  << "(or --threshold, --dither, --background)" << Qt::endl;
+                  << "(or --threshold, --dither, --background, --align)" << Qt::endl;
             return {Refused};
         }
         const AnyPicture any = DecodeAnyPicture(file, read.bytes);
         if (!any.ok())
             return {fail(input, any.error)};
-        DotGrid dots = Prepare(any.image, *m_options.preparation, m_options.size);
+        PreparedDots prepared = Prepare(any.image, *m_options.preparation, m_options.size, m_options.turn);
+        if (m_options.preparation->autoThreshold)
+            m_err << Readable(input) << ": threshold " << prepared.threshold << Qt::endl;
         // Prepared, the dark dots are lit; Inverse lights the light ones.
         if (!normal)
-            dots.invert();
-        return {Converted, dots, normal ? "Prepared: the dark dots lit." : "Prepared, inverse: the light dots lit."};
+            prepared.dots.invert();
+        return {Converted, prepared.dots,
+                normal ? "Prepared: the dark dots lit." : "Prepared, inverse: the light dots lit."};
     }
 
     // Dots to bytes in the chosen layout and format, written beside the
@@ -354,6 +401,8 @@ private:
         }
         case Format::Bin:
             return write(input, path, bytes, in.dots);
+        case Format::Png:
+            return write(input, path, EncodePng(in.dots), in.dots);
         }
         return Failed;
     }
@@ -460,17 +509,22 @@ int main(int argc, char *argv[])
                                                    "A FILE that is a device or a named pipe is written into."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption fit = FitOption.option();
+    const QCommandLineOption align = AlignOption.option();
+    const QCommandLineOption rotate = RotateOption.option();
+    const QCommandLineOption flip = FlipOption.option();
     const QCommandLineOption threshold(QStringLiteral("threshold"),
                                        QStringLiteral("Prepare, lighting a dot whose grey (0 black to 255 white) is below T, "
-                                                      "a whole number from 0 to 256 (default 128); with a dither, the grey "
-                                                      "the dither centres on."),
+                                                      "a whole number from 0 to 256 (default 128), or auto: Otsu's "
+                                                      "threshold of the picture's greys, printed on standard error; with "
+                                                      "a dither, the grey the dither centres on."),
                                        QStringLiteral("T"), QStringLiteral("128"));
     const QCommandLineOption dither = DitherOption.option();
     const QCommandLineOption background = BackgroundOption.option();
     const QCommandLineOption show(QStringLiteral("show"),
                                   QStringLiteral("After each path, print the dots as braille, a character for 2 x 4 dots, "
                                                  "a lit dot raised. Not with -o -."));
-    parser.addOptions({inverse, format, size, layout, leadingZero, toBitmap, output, fit, threshold, dither, background, show});
+    parser.addOptions({inverse, format, size, layout, leadingZero, toBitmap, output, fit, align, threshold, dither,
+                       background, rotate, flip, show});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps (or pictures) to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
@@ -493,6 +547,9 @@ int main(int argc, char *argv[])
     const std::optional<Format> formatValue = FormatOption.parse(parser.value(format), message);
     const std::optional<ByteLayout> layoutValue = LayoutOption.parse(parser.value(layout), message);
     const std::optional<Fit> fitValue = FitOption.parse(parser.value(fit), message);
+    const std::optional<Align> alignValue = AlignOption.parse(parser.value(align), message);
+    const std::optional<Rotation> rotateValue = RotateOption.parse(parser.value(rotate), message);
+    const std::optional<Flip> flipValue = FlipOption.parse(parser.value(flip), message);
     const std::optional<Dither> ditherValue = DitherOption.parse(parser.value(dither), message);
     const std::optional<Background> backgroundValue = BackgroundOption.parse(parser.value(background), message);
     if (!message.isEmpty())
@@ -501,17 +558,21 @@ int main(int argc, char *argv[])
     if (!sizeValue)
         return UsageError(QStringLiteral("--size: '%1' is not WxH with W and H from 1 to %2")
                               .arg(parser.value(size)).arg(MaxModuleSide));
-    bool thresholdRead = false;
-    const int thresholdValue = parser.value(threshold).toInt(&thresholdRead);
+    const bool autoThreshold = parser.value(threshold) == QLatin1String("auto");
+    bool thresholdRead = autoThreshold;
+    const int thresholdValue = autoThreshold ? 128 : parser.value(threshold).toInt(&thresholdRead);
     if (!thresholdRead || thresholdValue < 0 || thresholdValue > 256)
-        return UsageError(QStringLiteral("--threshold: '%1' is not a whole number from 0 to 256").arg(parser.value(threshold)));
+        return UsageError(QStringLiteral("--threshold: '%1' is not a whole number from 0 to 256 or auto")
+                              .arg(parser.value(threshold)));
 
-    for (const QCommandLineOption *given : {&fit, &threshold, &dither, &background})
+    for (const QCommandLineOption *given : {&fit, &threshold, &dither, &background, &align})
         if (parser.isSet(*given))
             options.preparationOptions << QLatin1String("--") + given->names().front();
     const bool preparing = !options.preparationOptions.isEmpty();
-    if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse) || preparing))
-        return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse nor a preparation option"));
+    if (parser.isSet(toBitmap) && (parser.isSet(format) || parser.isSet(inverse) || preparing || parser.isSet(rotate)
+                                   || parser.isSet(flip)))
+        return UsageError(QStringLiteral("--to-bitmap takes neither --format nor --inverse nor a preparation option "
+                                         "nor --rotate nor --flip"));
     if (parser.isSet(show) && parser.value(output) == QLatin1String("-"))
         return UsageError(QStringLiteral("--show prints beside the paths written; not with -o -"));
     if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatValue != Format::Asm))
@@ -531,11 +592,12 @@ int main(int argc, char *argv[])
     options.format = *formatValue;
     options.layout = *layoutValue;
     options.size = *sizeValue;
+    options.turn = Turn{*rotateValue, *flipValue};
     options.sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
     options.listingForm = parser.isSet(leadingZero) ? ListingForm::LeadingZero : ListingForm::Designed;
     options.show = parser.isSet(show);
     options.toBitmap = parser.isSet(toBitmap);
     if (preparing)
-        options.preparation = Preparation{*fitValue, *backgroundValue, thresholdValue, *ditherValue};
+        options.preparation = Preparation{*fitValue, *backgroundValue, thresholdValue, *ditherValue, *alignValue, autoThreshold};
     return Converter(options).run(inputs);
 }

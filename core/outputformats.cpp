@@ -3,6 +3,7 @@
 #include "bitmapfile.h"
 #include "listingformat.h"
 
+#include <algorithm>
 #include <cstdint>
 
 QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
@@ -48,14 +49,92 @@ void appendLittleEndian(QByteArray &out, std::uint32_t value, int size)
         out += char((value >> (8 * i)) & 0xFF);
 }
 
+void appendBigEndian(QByteArray &out, std::uint32_t value)
+{
+    for (int i = 3; i >= 0; --i)
+        out += char((value >> (8 * i)) & 0xFF);
+}
+
+// The rows of the unlit dots, leftmost in the top bit: a lit dot is 0, black
+// in the bitmap's palette and in a greyscale PNG.
+QByteArray UnlitRows(const DotGrid &dots)
+{
+    DotGrid unlit = dots;
+    unlit.invert();
+    return PackDots(unlit, ByteLayout::RowsMsb);
+}
+
+// The CRC of PNG chunks (ISO 3309, reflected, polynomial 0xEDB88320).
+std::uint32_t Crc32(QByteArrayView bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char c : bytes) {
+        crc ^= std::uint8_t(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320 : crc >> 1;
+    }
+    return ~crc;
+}
+
+void appendChunk(QByteArray &out, const char *type, const QByteArray &data)
+{
+    appendBigEndian(out, std::uint32_t(data.size()));
+    const QByteArray typed = QByteArray(type) + data;
+    out += typed;
+    appendBigEndian(out, Crc32(typed));
+}
+
+// A zlib stream of stored deflate blocks, ended by the Adler-32 of data.
+QByteArray StoredZlib(const QByteArray &data)
+{
+    constexpr qsizetype BlockBytes = 65535;
+    QByteArray out("\x78\x01", 2);
+    qsizetype at = 0;
+    do {
+        const qsizetype length = std::min(BlockBytes, data.size() - at);
+        out += char(at + length == data.size()); // the last block
+        appendLittleEndian(out, std::uint32_t(length), 2);
+        appendLittleEndian(out, std::uint32_t(~length & 0xFFFF), 2);
+        out += QByteArrayView(data).sliced(at, length);
+        at += length;
+    } while (at < data.size());
+    std::uint32_t a = 1, b = 0;
+    for (const char c : data) {
+        a = (a + std::uint8_t(c)) % 65521;
+        b = (b + a) % 65521;
+    }
+    appendBigEndian(out, (b << 16) | a);
+    return out;
+}
+
 } // namespace
+
+QByteArray EncodePng(const DotGrid &dots)
+{
+    const QByteArray rows = UnlitRows(dots);
+    const qsizetype rowBytes = (dots.width() + 7) / 8;
+    QByteArray filtered;
+    filtered.reserve((rowBytes + 1) * dots.height());
+    for (int y = 0; y < dots.height(); ++y) {
+        filtered += '\0'; // filter type None
+        filtered += QByteArrayView(rows).sliced(y * rowBytes, rowBytes);
+    }
+    QByteArray header;
+    appendBigEndian(header, std::uint32_t(dots.width()));
+    appendBigEndian(header, std::uint32_t(dots.height()));
+    header += QByteArray("\x01\x00\x00\x00\x00", 5); // 1 bit, greyscale, deflate, no filter, no interlace
+
+    QByteArray out("\x89PNG\r\n\x1a\n", 8);
+    appendChunk(out, "IHDR", header);
+    appendChunk(out, "IDAT", StoredZlib(filtered));
+    appendChunk(out, "IEND", {});
+    return out;
+}
 
 QByteArray EncodeBitmap(const DotGrid &dots)
 {
-    // A lit dot is palette entry 0: the rows are those of the unlit dots.
-    DotGrid unlit = dots;
-    unlit.invert();
-    const QByteArray rows = PackDots(unlit, ByteLayout::RowsMsb);
+    // A lit dot is palette entry 0.
+    const QByteArray rows = UnlitRows(dots);
     const qsizetype rowBytes = (dots.width() + 7) / 8;
     const qsizetype paddedRowBytes = Bmp::RowBytes(dots.width(), LcdBitCount);
     constexpr int headerBytes = Bmp::FileHeaderSize + Bmp::InfoHeaderSize + 2 * Bmp::PaletteEntrySize;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The other forms the dots of a picture take besides the DB listing: a C
-// header for firmware written in C, a bitmap, and braille for a look at the
-// dots in a terminal.
+// header for firmware written in C, a bitmap, a PNG for anything that shows
+// pictures, and braille for a look at the dots in a terminal.
 
 #include "bytelayout.h"
 #include "dotgrid.h"
@@ -25,6 +25,12 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize
 // top bit. A lit dot is black (entry 0), so converting the bitmap in the
 // Normal sense gives the same dots back.
 QByteArray EncodeBitmap(const DotGrid &dots);
+
+// A 1-bit greyscale PNG of the dots, as wide and high as the grid, a lit dot
+// black (0) and an unlit one white (1): no filter, the data in stored
+// (uncompressed) deflate blocks, so that its bytes depend on nothing but the
+// dots.
+QByteArray EncodePng(const DotGrid &dots);
 
 // The dots as ceil(H / 4) lines of ceil(W / 2) braille characters, UTF-8,
 // each ended by LF. A character is U+2800 plus the bits of its two columns of

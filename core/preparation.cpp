@@ -85,7 +85,7 @@ bool IsUsable(const RgbaImage &image)
         && image.rgba.size() == 4 * std::size_t(image.width) * std::size_t(image.height);
 }
 
-Placement PlaceOnModule(int width, int height, Fit fit, DotSize module)
+Placement PlaceOnModule(int width, int height, Fit fit, Align align, DotSize module)
 {
     if (width < 1 || height < 1 || width > MaxPictureSide || height > MaxPictureSide)
         return {};
@@ -93,14 +93,23 @@ Placement PlaceOnModule(int width, int height, Fit fit, DotSize module)
     Placement place{W, H, 0, 0};
     if (fit == Fit::Stretch || (width == W && height == H))
         return place;
-    // W / w against H / h: contain takes the smaller scale, cover the larger.
-    const qint64 byWidth = qint64(W) * height, byHeight = qint64(H) * width;
-    if (fit == Fit::Contain ? byWidth <= byHeight : byWidth >= byHeight)
-        place.height = RoundedSide(qint64(height) * W, width);
-    else
-        place.width = RoundedSide(qint64(width) * H, height);
-    place.left = (W - place.width) / 2;
-    place.top = (H - place.height) / 2;
+    if (fit == Fit::None) {
+        place.width = width;
+        place.height = height;
+    } else {
+        // W / w against H / h: contain takes the smaller scale, cover the larger.
+        const qint64 byWidth = qint64(W) * height, byHeight = qint64(H) * width;
+        if (fit == Fit::Contain ? byWidth <= byHeight : byWidth >= byHeight)
+            place.height = RoundedSide(qint64(height) * W, width);
+        else
+            place.width = RoundedSide(qint64(width) * H, height);
+    }
+    const bool left = align == Align::Left || align == Align::TopLeft || align == Align::BottomLeft;
+    const bool right = align == Align::Right || align == Align::TopRight || align == Align::BottomRight;
+    const bool top = align == Align::Top || align == Align::TopLeft || align == Align::TopRight;
+    const bool bottom = align == Align::Bottom || align == Align::BottomLeft || align == Align::BottomRight;
+    place.left = left ? 0 : right ? W - place.width : (W - place.width) / 2;
+    place.top = top ? 0 : bottom ? H - place.height : (H - place.height) / 2;
     return place;
 }
 
@@ -128,11 +137,10 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
 }
 
 std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int width, int height,
-                                   Fit fit, Background background, DotSize module)
+                                   const Placement &place, Background background, DotSize module)
 {
     const int W = module.width, H = module.height;
     std::vector<std::uint8_t> canvas(std::size_t(W) * std::size_t(H), std::uint8_t(BackgroundGrey(background)));
-    const Placement place = PlaceOnModule(width, height, fit, module);
     if (place.width == 0 || std::size_t(width) * std::size_t(height) != greys.size())
         return canvas;
     // Each target pixel is the sum of the source greys weighted by the area
@@ -196,9 +204,48 @@ DotGrid MakeDots(const std::vector<std::uint8_t> &greys, DotSize module, int thr
     return dots;
 }
 
-DotGrid Prepare(const RgbaImage &image, const Preparation &how, DotSize module)
+int OtsuThreshold(const std::vector<std::uint8_t> &greys, DotSize module, const Placement &place)
 {
-    const std::vector<std::uint8_t> greys = FitGreys(GreysOver(image, how.background), image.width, image.height,
-                                                     how.fit, how.background, module);
-    return MakeDots(greys, module, how.threshold, how.dither);
+    if (greys.size() != std::size_t(module.width) * std::size_t(module.height))
+        return 128;
+    std::uint64_t count[256] = {};
+    for (int y = std::max(0, place.top); y < std::min(module.height, place.top + place.height); ++y)
+        for (int x = std::max(0, place.left); x < std::min(module.width, place.left + place.width); ++x)
+            ++count[greys[std::size_t(y) * module.width + x]];
+    std::uint64_t n = 0, s = 0;
+    for (int g = 0; g < 256; ++g) {
+        n += count[g];
+        s += count[g] * std::uint64_t(g);
+    }
+    int best = 128;
+    unsigned __int128 bestScore = 0;
+    bool found = false;
+    std::uint64_t n0 = 0, s0 = 0;
+    for (int t = 1; t <= 255; ++t) {
+        // n0 and s0 of the greys below t.
+        n0 += count[t - 1];
+        s0 += count[t - 1] * std::uint64_t(t - 1);
+        if (n0 == 0 || n0 == n)
+            continue;
+        // |N s0 - n0 S| < 2^56 for the largest module: its square fits in 128 bits.
+        const __int128 difference = __int128(n) * s0 - __int128(n0) * s;
+        const auto magnitude = static_cast<unsigned __int128>(difference < 0 ? -difference : difference);
+        const unsigned __int128 score = magnitude * magnitude / (static_cast<unsigned __int128>(n0) * (n - n0));
+        if (!found || score > bestScore) {
+            found = true;
+            best = t;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn)
+{
+    const DotSize turned = TurnedSize({image.width, image.height}, turn);
+    const std::vector<std::uint8_t> greys = TurnPlane(GreysOver(image, how.background), {image.width, image.height}, turn);
+    const Placement place = PlaceOnModule(turned.width, turned.height, how.fit, how.align, module);
+    const std::vector<std::uint8_t> fitted = FitGreys(greys, turned.width, turned.height, place, how.background, module);
+    const int threshold = how.autoThreshold ? OtsuThreshold(fitted, module, place) : how.threshold;
+    return {MakeDots(fitted, module, threshold, how.dither), threshold};
 }

@@ -5,6 +5,7 @@
 // threshold or dither that turns it into dots.
 
 #include "dotgrid.h"
+#include "turn.h"
 
 #include <QtGlobal>
 
@@ -26,7 +27,12 @@ inline constexpr int MaxPictureSide = 1 << 23;
 // True when both sides are 1 to MaxPictureSide and rgba holds every pixel.
 bool IsUsable(const RgbaImage &image);
 
-enum class Fit { Contain, Cover, Stretch };
+// Contain: all of the picture, scaled to fit; cover: scaled to fill, the
+// overflow cut; stretch: scaled to the module's size; none: laid 1:1.
+enum class Fit { Contain, Cover, Stretch, None };
+// Where the fitted picture lies on the module, and under cover and none
+// which part of it is kept.
+enum class Align { Center, Top, Bottom, Left, Right, TopLeft, TopRight, BottomLeft, BottomRight };
 enum class Background { White, Black };
 enum class Dither { None, FloydSteinberg, Atkinson, Bayer4, Bayer8 };
 
@@ -36,12 +42,16 @@ struct Preparation
     Background background = Background::White;
     int threshold = 128; // 0 to 256; undithered, 0 lights nothing and 256 everything
     Dither dither = Dither::None;
+    Align align = Align::Center;
+    bool autoThreshold = false; // the threshold chosen by OtsuThreshold instead
 };
 
-// Where the scaled picture lies on the module: its size and its top left
-// corner (negative for cover, which cuts the overflow on both sides alike).
-// A picture of the module's size lies at 0, 0 unscaled; a side out of range
-// gives 0 x 0.
+// Where the fitted picture lies on the module: its size w' x h' and its top
+// left corner, 0 for the left (top) alignments, W - w' (H - h') for the
+// right (bottom) ones and (W - w') / 2 ((H - h') / 2) otherwise, negative
+// where cover or none lets it overflow. Stretch and a picture of the
+// module's size lie at 0, 0 at the module's size; a side out of range gives
+// 0 x 0.
 struct Placement
 {
     int width = 0;
@@ -52,7 +62,7 @@ struct Placement
     bool operator==(const Placement &) const = default;
 };
 
-Placement PlaceOnModule(int width, int height, Fit fit, DotSize module);
+Placement PlaceOnModule(int width, int height, Fit fit, Align align, DotSize module);
 
 // The grey of the background: 255 for white, 0 for black.
 int BackgroundGrey(Background background);
@@ -65,11 +75,24 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
 // area averaging to their placement and laid on a canvas of the background's
 // grey (all background when greys does not hold width x height).
 std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int width, int height,
-                                   Fit fit, Background background, DotSize module);
+                                   const Placement &place, Background background, DotSize module);
+
+// Otsu's threshold of the module's greys inside the placement (the margins
+// left out): for each t from 1 to 255, with n0 greys below t summing to s0
+// of N greys summing to S, where 0 < n0 < N the score is
+// (N s0 - n0 S)^2 / (n0 (N - n0)) in integers; the t of the greatest score,
+// the smallest on a tie, or 128 when no t has one.
+int OtsuThreshold(const std::vector<std::uint8_t> &greys, DotSize module, const Placement &place);
 
 // The dots of the module's greys, lit where dark; the threshold is taken from
 // 0 to 256. All unlit when greys does not hold one grey a dot.
 DotGrid MakeDots(const std::vector<std::uint8_t> &greys, DotSize module, int threshold, Dither dither);
 
-// Grey over the background, fitted, then turned into dots.
-DotGrid Prepare(const RgbaImage &image, const Preparation &how, DotSize module);
+struct PreparedDots
+{
+    DotGrid dots;
+    int threshold = 128; // the one used, chosen when how.autoThreshold
+};
+
+// Grey over the background, turned, fitted, then made into dots.
+PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn = {});

@@ -21,3 +21,26 @@ for method in none floyd-steinberg atkinson bayer8; do
     "$conv" --to-bitmap -o "$work/$method.bmp" "$work/$method.txt" >/dev/null
     convert "$work/$method.bmp" -fill '#008000' -opaque white -scale 200% "$root/docs/dither-$method.png"
 done
+
+# The README's "Placing the picture": each as the converter's own --format png
+# draws the module's dots (lit black), then twice the size.
+png() {
+    local name=$1
+    shift
+    "$conv" --format png -o "$work/$name.png" "$@" >"$work/$name.err" 2>&1 || { cat "$work/$name.err"; exit 1; }
+    convert "$work/$name.png" -scale 200% "$root/docs/$name.png"
+}
+# A pixel-art logo of 100 x 30 drawn for the module: a frame, a bar and a zigzag, 1-dot lines.
+convert -size 100x30 xc:white +antialias -fill none -stroke black -strokewidth 1 \
+    -draw "rectangle 0,0 99,29" -draw "rectangle 5,5 40,24" -draw "line 5,14 40,14" \
+    -draw "polyline 50,24 60,5 70,24 80,5 90,24" "$root/docs/pixel-art.png"
+png pixel-art-contain --fit contain "$root/docs/pixel-art.png"
+png pixel-art-none --fit none "$root/docs/pixel-art.png"
+png pixel-art-none-left --fit none --align left "$root/docs/pixel-art.png"
+# A module mounted upside down.
+png rotated-180 --rotate 180 --dither atkinson "$root/docs/picture.png"
+# A dim picture: everything below 128 at a fixed threshold, split by Otsu's.
+convert "$root/docs/picture.png" -evaluate multiply 0.4 "$work/dim.png"
+png dim-128 --fit contain "$work/dim.png"
+png dim-auto --fit contain --threshold auto "$work/dim.png"
+cat "$work/dim-auto.err"

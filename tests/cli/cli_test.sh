@@ -52,7 +52,7 @@ statuses() {
     printf '\010' | dd of=grey.bmp bs=1 seek=28 conv=notrunc 2>/dev/null
     expect 1 grey.bmp bit-order.bmp
     printf 'grey.bmp: %s\n' 'Picture Resolution is limit to 240 x 64 pixels (Width x Height) and' '2 Colors Bitmap.' \
-        'any other picture is prepared for the module with --fit (or --threshold, --dither, --background)' | cmp - "$work/err"
+        'any other picture is prepared for the module with --fit (or --threshold, --dither, --background, --align)' | cmp - "$work/err"
     # Preparation options do not apply to an admitted bitmap: converted as it is, and said so.
     expect 0 --threshold 3 --dither atkinson -o - bit-order.bmp && cmp "$work/out" "$data/lcd_bit-order.txt"
     grep -qx "bit-order.bmp: a 240 x 64, 1-bit bitmap is converted as it is: --threshold, --dither do not apply" "$work/err" || fail "note"
@@ -142,9 +142,9 @@ layouts() {
     expect 1 --size 128x64 bit-order.bmp && grep -q "^bit-order.bmp: Picture Resolution is limit to 128 x 64" "$work/err" || fail "refusal"
     for bad in "size 128*64:'128\*64' is not WxH with W and H from 1 to 4096" "size 4097x1:'4097x1' is not" \
         "size 0x8:'0x8' is not" "layout pages:unknown layout 'pages' (rows-lsb, rows-msb, pages-lsb, pages-msb)" \
-        "format hex:unknown format 'hex' (asm, c, bin)" "fit fill:unknown fit 'fill' (contain, cover, stretch)" \
+        "format hex:unknown format 'hex' (asm, c, bin, png)" "fit fill:unknown fit 'fill' (contain, cover, stretch, none)" \
         "dither floyd:unknown method 'floyd' (none, floyd-steinberg, atkinson, bayer4, bayer8)" \
-        "background grey:unknown background 'grey' (white, black)" "threshold 1e3:'1e3' is not a whole number from 0 to 256"; do
+        "background grey:unknown background 'grey' (white, black)" "threshold 1e3:'1e3' is not a whole number from 0 to 256 or auto"; do
         option=${bad%%:*}
         expect 2 --${option% *} "${option#* }" bit-order.bmp
         grep -q "^dotpress-convert: --${option% *}: ${bad#*:}" "$work/err" || fail "$bad: $(cat "$work/err")"
@@ -169,6 +169,78 @@ sys.stdout.buffer.write(serial.sent)' p.png >luma.bin
     fi
     pngtopnm p.png | ppmtopgm | pgmtopbm -threshold | tail -c 1024 >p.bits
     expect 0 --size 128x64 --layout rows-msb --fit contain --format bin -o - p.png && cmp "$work/out" p.bits
+}
+
+# pbm NAME W ROW...: a plain PBM, 1 for black.
+pbm() {
+    name=$1 width=$2; shift 2
+    { echo "P1 $width $#"; for row in "$@"; do echo "$row" | sed 's/./& /g'; done; } >"$name"
+}
+# placed EXPECTED ARGS...: the 8 x 8 module's bytes, a row a byte, leftmost dot in bit 0.
+placed() {
+    bytes=$1; shift
+    expect 0 --size 8x8 --format bin -o - "$@"
+    [ "$(od -An -tx1 "$work/out" | tr -d ' \n')" = "$bytes" ] || fail "$*: $(od -An -tx1 "$work/out")"
+}
+
+# Placing on an 8 x 8 module, worked by hand: --fit none with each
+# alignment, a picture smaller and one larger than the module; cover's
+# alignments; each turn of an L, prepared and as a bitmap; Otsu's
+# threshold; the PNG of the dots read back.
+placing() {
+    pbm small.pbm 2 11 11
+    pbm large.pbm 10 1000000001 0000000000 0000000000 0000000000 0000110000 0000110000 0000000000 0000000000 \
+        0000000000 1000000001
+    # small: left and top 0, (8 - 2) / 2 = 3 or 6. large: 0, (8 - 10) / 2 = -1 or -2; its 2 x 2
+    # block at (4, 4) lands at 4 + left, and a corner at (0, 0) or (7, 7) where nothing is cut there.
+    for case in center:0000001818000000:0000001818000000 top:1818000000000000:0000000018180000 \
+        bottom:0000000000001818:0000181800000000 left:0000000303000000:0000003030000000 \
+        right:000000c0c0000000:0000000c0c000000 top-left:0303000000000000:0100000030300000 \
+        top-right:c0c0000000000000:800000000c0c0000 bottom-left:0000000000000303:0000303000000001 \
+        bottom-right:000000000000c0c0:00000c0c00000080; do
+        align=${case%%:*} both=${case#*:}
+        placed "${both%:*}" --fit none --align "$align" small.pbm
+        placed "${both#*:}" --fit none --align "$align" large.pbm
+    done
+    # 16 x 8 covers 8 x 8 unscaled: the left half black, column 15 black.
+    pbm wide.pbm 16 1111111100000001 1111111100000001 1111111100000001 1111111100000001 \
+        1111111100000001 1111111100000001 1111111100000001 1111111100000001
+    placed ffffffffffffffff --fit cover --align top-left wide.pbm
+    placed 8080808080808080 --fit cover --align bottom-right wide.pbm
+    placed 0f0f0f0f0f0f0f0f --fit cover wide.pbm
+    # An L, three wide and four high, turned clockwise, then flipped.
+    pbm l.pbm 3 100 100 100 111
+    for case in 0:none:0101010700000000 90:none:0f01010000000000 180:none:0704040400000000 \
+        270:none:08080f0000000000 0:horizontal:0404040700000000 0:vertical:0701010100000000 \
+        90:vertical:01010f0000000000; do
+        set -- $(echo "$case" | tr : ' ')
+        placed "$3" --fit none --align top-left --rotate "$1" --flip "$2" l.pbm
+    done
+    # The same L as an 8 x 8 bitmap, taken as it is and turned whole: (x, y) to (7 - y, x) at 90.
+    printf '        DB 01H,01H,01H,07H,00H,00H,00H,00H;\r\n' >l.txt
+    expect 0 --size 8x8 --to-bitmap -o l.bmp l.txt
+    placed 0101010700000000 l.bmp
+    placed f010100000000000 --rotate 90 l.bmp
+    placed 00000000e0808080 --rotate 180 l.bmp
+    placed 0000000007010101 --flip vertical l.bmp
+    expect 1 --size 8x4 --rotate 90 l.bmp && grep -q "a bitmap of 4 x 8 would fit" "$work/err" || fail "turned refusal"
+    # Two greys, 60 and 200: every t from 61 to 200 splits them alike, so T is 61. One grey: 128.
+    printf 'P2 8 2 255\n' >two.pgm && for i in 1 2; do echo 60 60 60 60 200 200 200 200; done >>two.pgm
+    expect 0 --size 8x2 --threshold auto --format bin -o - two.pgm
+    [ "$(cat "$work/err")" = "two.pgm: threshold 61" ] && [ "$(od -An -tx1 "$work/out" | tr -d ' \n')" = 0f0f ] || fail "otsu"
+    printf 'P2 2 1 255\n130 130\n' >one.pgm
+    expect 0 --size 2x1 --threshold auto --dither atkinson --format bin -o - one.pgm
+    [ "$(cat "$work/err")" = "one.pgm: threshold 128" ] || fail "otsu of one grey: $(cat "$work/err")"
+    # The PNG of the dots, read back by the converter's reader and by netpbm, at 13 x 7.
+    pbm picture.pbm 13 1111111111111 1000000000001 1011111111101 1010000000101 1011111111101 1000000000001 \
+        1111111111111
+    for sense in "" --inverse; do
+        expect 0 --size 13x7 $sense --fit none --format png -o dots.png picture.pbm
+        expect 0 --size 13x7 $sense --fit none --format bin -o dots.bin picture.pbm
+        expect 0 --size 13x7 --fit none --format bin -o back.bin dots.png && cmp back.bin dots.bin
+        expect 0 --size 13x7 $sense --fit none --layout rows-msb --format bin -o - picture.pbm
+        pngtopnm dots.png | tail -c 14 | cmp - "$work/out"
+    done
 }
 
 # Names that are no C identifiers or are keywords, names without ".bmp", and

@@ -93,7 +93,7 @@ TEST(Fit, PlacementsInWholePixels)
         {160, 1, Fit::Contain, {240, 2, 0, 31}},     {960, 1, Fit::Contain, {240, 1, 0, 31}}, // 1.5 to 2, 0.25 to 1
     };
     for (const Case &c : cases)
-        EXPECT_TRUE(PlaceOnModule(c.width, c.height, c.fit, LcdSize) == c.expected) << c.width << " x " << c.height;
+        EXPECT_TRUE(PlaceOnModule(c.width, c.height, c.fit, Align::Center, LcdSize) == c.expected) << c.width << " x " << c.height;
 }
 
 TEST(Prepare, SolidBlocksLandWhereTheyFitAndEncode)
@@ -107,7 +107,7 @@ TEST(Prepare, SolidBlocksLandWhereTheyFitAndEncode)
         {Picture(240, 64, [](int x, int) { return x % 2 == 0; }), Fit::Cover, QByteArray("10").repeated(120).toStdString()},
     };
     for (const Case &c : cases) {
-        const DotGrid dots = Prepare(c.image, Preparation{.fit = c.fit}, LcdSize);
+        const DotGrid dots = Prepare(c.image, Preparation{.fit = c.fit}, LcdSize).dots;
         for (int y = 0; y < LcdHeight; ++y)
             ASSERT_EQ(Row(dots, y), c.row) << c.image.width << ", row " << y;
     }
@@ -126,16 +126,17 @@ TEST(GreysOver, AlphaOverBothBackgrounds)
 TEST(FitGreys, AreaAveraging)
 {
     // 7 x 3 of grey 77, contained: 149 x 64 (7 * 64 / 3 = 149.3) at column 45, all 77.
-    const Greys contained = FitGreys(Greys(21, 77), 7, 3, Fit::Contain, Background::Black, LcdSize);
+    const Greys contained = FitGreys(Greys(21, 77), 7, 3, PlaceOnModule(7, 3, Fit::Contain, Align::Center, LcdSize),
+                                     Background::Black, LcdSize);
     EXPECT_EQ(std::count(contained.begin(), contained.end(), 77), 149 * 64);
     EXPECT_EQ(Greys(contained.end() - 196, contained.end() - 194), Greys({0, 77})); // columns 44, 45 of row 63
     // 0 then six 255 stretched: column 34 covers [238, 245) of units where pixel 1 starts
     // at 240, so (5 * 255 + 3) / 7 = 182; columns 33 and 35 lie within one pixel.
-    const Greys stretched = FitGreys({0, 255, 255, 255, 255, 255, 255}, 7, 1, Fit::Stretch, Background::White, LcdSize);
+    const Greys stretched = FitGreys({0, 255, 255, 255, 255, 255, 255}, 7, 1, {240, 64, 0, 0}, Background::White, LcdSize);
     EXPECT_EQ(Greys(stretched.begin() + 33, stretched.begin() + 36), Greys({0, 182, 255}));
     // A 480 x 128 checkerboard of 0 and 255: each dot averages two of each, 127.5 rounds up.
     Greys checks(480 * 128);
     for (std::size_t p = 0; p < checks.size(); ++p)
         checks[p] = (p % 480 + p / 480) % 2 ? 255 : 0;
-    EXPECT_EQ(FitGreys(checks, 480, 128, Fit::Stretch, Background::White, LcdSize), Greys(Pixels, 128));
+    EXPECT_EQ(FitGreys(checks, 480, 128, {240, 64, 0, 0}, Background::White, LcdSize), Greys(Pixels, 128));
 }
