@@ -216,6 +216,9 @@ placing() {
         set -- $(echo "$case" | tr : ' ')
         placed "$3" --fit none --align top-left --rotate "$1" --flip "$2" l.pbm
     done
+    # Its braille at 3 x 4: U+28C7 (the left column and the foot's first dot), U+2840 (the last).
+    expect 0 --size 3x4 --fit none --show -o l.bin l.pbm
+    [ "$(tail -n +2 "$work/out" | od -An -tx1 | tr -d ' \n')" = e2a387e2a1800a ] || fail "braille of the L"
     # The same L as an 8 x 8 bitmap, taken as it is and turned whole: (x, y) to (7 - y, x) at 90.
     printf '        DB 01H,01H,01H,07H,00H,00H,00H,00H;\r\n' >l.txt
     expect 0 --size 8x8 --to-bitmap -o l.bmp l.txt
