@@ -172,33 +172,20 @@ braille_bytes() {
 }
 
 # Any other picture, prepared: every option over one grey, semi-transparent
-# picture (scripts/make_test_picture.py), row n's bytes the nth 1920 of
-# grey-table.bin, each row checked by eye with --show when it was stored;
-# the odd overflow cover cuts; every input format once, the admitted bitmap
-# untouched by the options, the refusal without them, a decompression bomb,
-# and the braille of --show.
+# picture (scripts/make_test_picture.py), from a file, a pipe and standard
+# input, the bytes of row n the nth 1920 of grey-table.bin (each checked by eye
+# with --show); cover's odd overflow; every input format, the admitted bitmap
+# untouched by the options, the refusal without them, a decompression bomb, --show.
 pictures() {
     cp "$data/grey.png" . && mkfifo pipe.png && n=0
-    while read -r input options; do
-        [ "$input" != pipe.png ] || cat grey.png >pipe.png &
-        cat grey.png | "$conv" $options --format bin -o - "$input" >got.bin 2>"$work/err" || fail "$options $input: $(cat "$work/err")"
-        n=$((n + 1)) && head -c $((n * 1920)) "$data/grey-table.bin" | tail -c 1920 | cmp - got.bin || fail "row $n: $options $input"
-    done <<EOF
-grey.png --fit contain
-grey.png --fit cover
-grey.png --fit stretch
-grey.png --background black
-grey.png --dither floyd-steinberg
-grey.png --dither atkinson
-grey.png --dither bayer4
-grey.png --dither bayer8
-grey.png --inverse --fit cover
-grey.png --threshold 0
-grey.png --threshold 256
-grey.png --background black --threshold 1
-pipe.png --fit stretch
-- --fit stretch
-EOF
+    for row in "--fit contain" "--fit cover" "--fit stretch" "--background black" "--dither floyd-steinberg" "--dither atkinson" \
+        "--dither bayer4" "--dither bayer8" "--inverse --fit cover" "--threshold 0" "--threshold 256" \
+        "--background black --threshold 1" "--fit stretch pipe.png" "--fit stretch -"; do
+        case $row in *.png | *-) ;; *) row="$row grey.png" ;; esac
+        [ "${row##* }" != pipe.png ] || cat grey.png >pipe.png &
+        cat grey.png | "$conv" --format bin -o - $row >got.bin 2>"$work/err" || fail "$row: $(cat "$work/err")"
+        n=$((n + 1)) && head -c $((n * 1920)) "$data/grey-table.bin" | tail -c 1920 | cmp - got.bin || fail "row $n: $row"
+    done
     # 240 x 65, the top row black: cover keeps it and cuts the bottom one.
     { printf 'P4 240 65 '; perl -e 'print "\377" x 30, "\0" x 1920'; } >tall.pbm
     expect 0 --fit cover --format bin -o - tall.pbm && perl -e 'print "\377" x 30, "\0" x 1890' | cmp - "$work/out"

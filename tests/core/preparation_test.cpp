@@ -1,5 +1,5 @@
-// Worked examples of each dot rule, fits by where solid blocks land, alpha, area averaging.
-#include "encoder.h"
+// Worked examples of each dot rule, placements, alpha, area averaging; the whole
+// preparation through the converter is in tests/cli (Converter.pictures).
 #include "preparation.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +19,6 @@ std::string Row(const std::vector<std::uint8_t> &dots, int y, std::size_t length
     for (std::size_t x = 0; x < length; ++x)
         row += dots[std::size_t(y * LcdWidth) + x] ? '1' : '0';
     return row;
-}
-
-// An opaque picture, black where black(x, y), else white.
-RgbaImage Picture(int width, int height, bool (*black)(int x, int y))
-{
-    RgbaImage image{width, height, {}};
-    for (int p = 0; p < width * height; ++p) {
-        const std::uint8_t c = black(p % width, p / width) ? 0 : 255;
-        image.rgba.insert(image.rgba.end(), {c, c, c, 255});
-    }
-    return image;
 }
 
 } // namespace
@@ -85,28 +74,6 @@ TEST(Fit, PlacementsInWholePixels)
     };
     for (const Case &c : cases)
         EXPECT_TRUE(PlaceOnLcd(c.width, c.height, c.fit) == c.expected) << c.width << " x " << c.height;
-}
-
-TEST(Prepare, SolidBlocksLandWhereTheyFitAndEncode)
-{
-    const std::string halves = std::string(120, '1') + std::string(120, '0');
-    struct Case { RgbaImage image; Fit fit; std::string row; };
-    const Case cases[] = {
-        {Picture(100, 100, [](int, int) { return true; }), Fit::Contain, std::string(88, '0') + std::string(64, '1') + std::string(88, '0')},
-        {Picture(480, 64, [](int x, int) { return x < 240; }), Fit::Cover, halves},
-        {Picture(2, 1, [](int x, int) { return x == 0; }), Fit::Stretch, halves},
-        {Picture(240, 64, [](int x, int) { return x % 2 == 0; }), Fit::Cover, QByteArray("10").repeated(120).toStdString()},
-    };
-    for (const Case &c : cases) {
-        const PreparedPicture picture = Prepare(c.image, Preparation{.fit = c.fit});
-        for (int y = 0; y < LcdHeight; ++y)
-            ASSERT_EQ(Row(picture.dots, y), c.row) << c.image.width << ", row " << y;
-    }
-    // Columns 88 to 151 are bytes 11 to 18 of each 30-byte row.
-    const PreparedPicture square = Prepare(cases[0].image, {});
-    const QByteArray off(11, 0), on(8, char(0xFF)), inverseOff(11, char(0xFF)), inverseOn(8, 0);
-    EXPECT_EQ(EncodePixels(square, {0, 239, 0, 63}, Rgb(0, 0, 0)), (off + on + off).repeated(64));
-    EXPECT_EQ(EncodePixels(square, {0, 239, 0, 63}, Rgb(255, 255, 255)), (inverseOff + inverseOn + inverseOff).repeated(64));
 }
 
 TEST(GreysOver, AlphaOverBothBackgrounds)
