@@ -1,5 +1,5 @@
-// Worked examples of each dot rule, fits by where solid blocks land, alpha, area averaging.
-#include "encoder.h"
+// Worked examples of each dot rule, placements, alpha, area averaging; the whole
+// preparation through the converter is in tests/cli (Converter.pictures).
 #include "preparation.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +28,6 @@ int LitCount(const DotGrid &dots)
         for (int x = 0; x < dots.width(); ++x)
             lit += dots.lit(x, y);
     return lit;
-}
-
-// An opaque picture, black where black(x, y), else white.
-RgbaImage Picture(int width, int height, bool (*black)(int x, int y))
-{
-    RgbaImage image{width, height, {}};
-    for (int p = 0; p < width * height; ++p) {
-        const std::uint8_t c = black(p % width, p / width) ? 0 : 255;
-        image.rgba.insert(image.rgba.end(), {c, c, c, 255});
-    }
-    return image;
 }
 
 } // namespace
@@ -94,23 +83,6 @@ TEST(Fit, PlacementsInWholePixels)
     };
     for (const Case &c : cases)
         EXPECT_TRUE(PlaceOnModule(c.width, c.height, c.fit, Align::Center, LcdSize) == c.expected) << c.width << " x " << c.height;
-}
-
-TEST(Prepare, SolidBlocksLandWhereTheyFitAndEncode)
-{
-    const std::string halves = std::string(120, '1') + std::string(120, '0');
-    struct Case { RgbaImage image; Fit fit; std::string row; };
-    const Case cases[] = {
-        {Picture(100, 100, [](int, int) { return true; }), Fit::Contain, std::string(88, '0') + std::string(64, '1') + std::string(88, '0')},
-        {Picture(480, 64, [](int x, int) { return x < 240; }), Fit::Cover, halves},
-        {Picture(2, 1, [](int x, int) { return x == 0; }), Fit::Stretch, halves},
-        {Picture(240, 64, [](int x, int) { return x % 2 == 0; }), Fit::Cover, QByteArray("10").repeated(120).toStdString()},
-    };
-    for (const Case &c : cases) {
-        const DotGrid dots = Prepare(c.image, Preparation{.fit = c.fit}, LcdSize).dots;
-        for (int y = 0; y < LcdHeight; ++y)
-            ASSERT_EQ(Row(dots, y), c.row) << c.image.width << ", row " << y;
-    }
 }
 
 TEST(GreysOver, AlphaOverBothBackgrounds)
