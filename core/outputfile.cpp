@@ -36,12 +36,14 @@ QByteArray Followed(QByteArray path)
     return path;
 }
 
-// A new file beside target, under a name of its own, with the permission
-// bits of any new file (0666 less the umask).
+// A new file beside target, under a short name of its own (a target's name
+// may already be as long as a name can be), with the permission bits of any
+// new file (0666 less the umask).
 int CreateBeside(const QByteArray &target, QByteArray &name)
 {
+    const QByteArray folder = target.left(target.lastIndexOf('/') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        name = folder + ".dotpress-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -91,6 +93,12 @@ WriteResult WriteOutputFile(const QByteArray &path, QByteArrayView bytes)
     if (fd < 0)
         return Failure(errno);
     WriteResult result = WriteAll(fd, bytes);
+    // The old file's owner and group where the system lets us give them
+    // (as root, or a group we are in); where not, the new file stays ours, as
+    // any new file would be. Then the old file's permission bits.
+    if (result.ok && exists && ::fchown(fd, old.st_uid, old.st_gid) != 0
+        && ::fchown(fd, uid_t(-1), old.st_gid) != 0)
+        errno = 0;
     if (result.ok && exists && ::fchmod(fd, old.st_mode & 07777) != 0)
         result = Failure(errno);
     // A full disk may only show when the data reaches it.

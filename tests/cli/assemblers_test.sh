@@ -8,8 +8,8 @@
 set -eu
 conv=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
-command -v z80asm >/dev/null && command -v as31 >/dev/null || fail "z80asm and as31 are needed: scripts/setup.sh installs them"
 work=$(mktemp -d)
+command -v z80asm >"$work/which" && command -v as31 >>"$work/which" || fail "z80asm and as31 are needed: scripts/setup.sh installs them"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 cp "$2"/*.bmp .
@@ -27,5 +27,5 @@ for name in bit-order dotpress-logo every; do
     "$conv" --to-bitmap -o back.bmp $name.asm && "$conv" -o - back.bmp | cmp - $name.txt
 done
 perl -e 'print map { chr($_ % 256) } 0..1919' | cmp - every.bin
-! z80asm -o designed.z80 every.txt 2>/dev/null || fail "z80asm took A0H as a number"
+! z80asm -o designed.z80 every.txt 2>z80asm.log || fail "z80asm took A0H as a number"
 echo "assemblers_test: all passed"

@@ -150,7 +150,7 @@ layouts() {
         grep -q "^dotpress-convert: --${option% *}: ${bad#*:}" "$work/err" || fail "$bad: $(cat "$work/err")"
     done
     # What the SSD1306 driver sends for the picture, white lit: pages-lsb, light dots lit.
-    if /usr/bin/python3 -c 'import luma.oled' 2>/dev/null; then
+    if /usr/bin/python3 -c 'import luma.oled' 2>luma.err; then
         /usr/bin/python3 -c 'import sys
 from PIL import Image
 from luma.oled.device import ssd1306
@@ -306,6 +306,12 @@ streams() {
     ln -s real.txt sub/link.txt && expect 0 -o sub/link.txt bit-order.bmp && [ -L sub/link.txt ] && cmp sub/real.txt lcd_a.txt || fail "link"
     chmod 444 lcd_a.txt && expect 0 -o lcd_a.txt dotpress-logo.bmp && (umask 027 && expect 0 -o new.txt bit-order.bmp)
     [ "$(stat -c %a lcd_a.txt new.txt | tr '\n' ' ')" = "444 640 " ] && cmp lcd_a.txt "$data/lcd_dotpress-logo.txt" || fail "modes"
+    # A name as long as a name can be, and (as root) another user's file keeps its owner.
+    long=$(printf "%0250d.txt" 0) && expect 0 -o "$long" bit-order.bmp && cmp "$long" "$data/lcd_bit-order.txt"
+    if [ "$(id -u)" = 0 ]; then
+        chown 4321:4321 new.txt && expect 0 -o new.txt dotpress-logo.bmp
+        [ "$(stat -c %u:%g:%a new.txt)" = 4321:4321:640 ] || fail "owner of a replaced file: $(stat -c %u:%g:%a new.txt)"
+    fi
 }
 
 # The braille of --show (the lines after the path) back into the 1920 bytes.

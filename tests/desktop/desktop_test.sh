@@ -13,9 +13,11 @@ xwininfo -id "$wid" | grep -q 'Map State: IsViewable' || fail "window $wid is no
 [ -z "${2:-}" ] || import -window root "$2" || fail "no screenshot in $2"
 # Exit: 5520, 6480 twips, 855 x 375, i.e. centred at 396, 444 pixels.
 xdotool mousemove --window "$wid" 396 444 click 1
-(sleep 20 && kill "$pid") >/dev/null 2>&1 &
+log=$(mktemp -d)
+trap 'rm -rf "$log"' EXIT
+(sleep 20 && kill "$pid") >"$log/watchdog" 2>&1 &
 status=0
 wait "$pid" || status=$?
-kill $! 2>/dev/null || true
+kill $! 2>>"$log/watchdog" || true
 [ "$status" -eq 0 ] || fail "dotpress did not end on Exit within 20 s with status 0 (status $status)"
 echo "dotpress showed window $wid, mapped, and ended on Exit with status 0"

@@ -10,7 +10,7 @@ fail() {
 prefix=$(mktemp -d)
 work=$(mktemp -d)
 trap 'rm -rf "$prefix" "$work"' EXIT
-"$1" --install "$2" --prefix "$prefix" >/dev/null
+"$1" --install "$2" --prefix "$prefix" >"$work/install.log"
 
 id=org.dotpress.Dotpress
 share=$prefix/share
@@ -27,7 +27,7 @@ samples=("$share"/dotpress/samples/*.bmp)
 desktop-file-validate "$share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
 for page in dotpress dotpress-convert; do
-    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$share/man/man1/$page.1" 2>&1 >/dev/null)
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$share/man/man1/$page.1" 2>&1 >"$work/$page.txt")
     [ -z "$warnings" ] || fail "man -l $page.1 warns: $warnings"
 done
 
