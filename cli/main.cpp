@@ -184,12 +184,12 @@ private:
                   << "(or --threshold, --dither, --background)" << Qt::endl;
             return Refused;
         } else {
-            const AnyPicture any = DecodeAnyPicture(file, read.bytes);
+            const GreyPicture any = DecodeAnyPicture(file, read.bytes, *preparation);
             if (!any.ok())
                 return fail(bitmap, any.error);
             // The prepared dots are black on white; Inverse lights the white ones.
             const RgbColour on = normal ? Rgb(0, 0, 0) : Rgb(255, 255, 255);
-            bytes = EncodePixels(Prepare(any.image, *preparation), {0, LcdWidth - 1, 0, LcdHeight - 1}, on);
+            bytes = EncodePixels(PrepareGreys(any.greys, any.width, any.height, *preparation), {0, LcdWidth - 1, 0, LcdHeight - 1}, on);
             lit = normal ? "Prepared: the dark dots lit." : "Prepared, inverse: the light dots lit.";
         }
 

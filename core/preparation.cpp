@@ -118,11 +118,7 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
     greys.resize(std::size_t(image.width) * std::size_t(image.height));
     for (std::size_t p = 0; p < greys.size(); ++p) {
         const std::uint8_t *pixel = &image.rgba[4 * p];
-        const int a = pixel[3];
-        int over[3];
-        for (int c = 0; c < 3; ++c)
-            over[c] = (pixel[c] * a + b * (255 - a) + 127) / 255;
-        greys[p] = std::uint8_t((299 * over[0] + 587 * over[1] + 114 * over[2] + 500) / 1000);
+        greys[p] = GreyOver(pixel[0], pixel[1], pixel[2], pixel[3], b);
     }
     return greys;
 }
@@ -203,9 +199,13 @@ RgbColour PreparedPicture::pixelColour(int x, int y) const
 
 PreparedPicture Prepare(const RgbaImage &image, const Preparation &how)
 {
-    const std::vector<std::uint8_t> greys =
-        FitGreys(GreysOver(image, how.background), image.width, image.height, how.fit, how.background);
+    return PrepareGreys(GreysOver(image, how.background), image.width, image.height, how);
+}
+
+PreparedPicture PrepareGreys(const std::vector<std::uint8_t> &greys, int width, int height,
+                             const Preparation &how)
+{
     PreparedPicture picture;
-    picture.dots = Dots(greys, how.threshold, how.dither);
+    picture.dots = Dots(FitGreys(greys, width, height, how.fit, how.background), how.threshold, how.dither);
     return picture;
 }
