@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cctype>
@@ -54,14 +55,82 @@ GreyPicture DecodePlainPbm(const QByteArray &bytes)
     return picture;
 }
 
+// The little-endian field of size bytes at offset, 0 past the end.
+qint64 Field(const QByteArray &bytes, qsizetype offset, int size)
+{
+    if (offset < 0 || offset + size > bytes.size())
+        return 0;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData() + offset);
+    return size == 2 ? qFromLittleEndian<quint16>(p) : size == 4 ? qint64(qFromLittleEndian<quint32>(p)) : p[0];
+}
+
+// Whether a BMP holds all the pixel data its header declares: every row of
+// an uncompressed one, an RLE stream up to its end-of-bitmap code.
+bool BmpComplete(const QByteArray &bytes)
+{
+    const bool core = Field(bytes, 14, 4) == 12; // the OS/2 header, 16-bit sides
+    const qint64 width = core ? Field(bytes, 18, 2) : qint32(Field(bytes, 18, 4));
+    const qint64 height = core ? Field(bytes, 20, 2) : std::abs(qint32(Field(bytes, 22, 4)));
+    const qint64 bits = Field(bytes, core ? 24 : 28, 2), compression = core ? 0 : Field(bytes, 30, 4);
+    qint64 at = Field(bytes, 10, 4);
+    if (compression == 0 || compression == 3 || compression == 6)
+        return at + (width * bits + 31) / 32 * 4 * height <= bytes.size();
+    if (compression != 1 && compression != 2)
+        return true; // left to Qt's reader
+    // RLE8 and RLE4: pairs of count and value; a count of 0 escapes: 0 ends
+    // a row, 1 the bitmap, 2 moves by two more bytes, more is a literal run.
+    while (at + 2 <= bytes.size()) {
+        const qint64 count = Field(bytes, at, 1), value = Field(bytes, at + 1, 1);
+        at += 2;
+        if (count == 0 && value == 1)
+            return true;
+        if (count == 0 && value >= 2)
+            at += value == 2 ? 2 : ((compression == 1 ? value : (value + 1) / 2) + 1) / 2 * 2;
+    }
+    return false;
+}
+
+// Whether every image an ICO or CUR lists lies within the file.
+bool IconComplete(const QByteArray &bytes)
+{
+    for (qint64 entry = 0; entry < Field(bytes, 4, 2); ++entry) {
+        const qsizetype at = 6 + 16 * qsizetype(entry);
+        if (at + 16 > bytes.size() || Field(bytes, at + 12, 4) + Field(bytes, at + 8, 4) > bytes.size())
+            return false;
+    }
+    return true;
+}
+
+// A buffer that notes a reader's seek past its end: a reader that meets a
+// cut file that way may still return a picture.
+class WatchedBuffer : public QBuffer
+{
+public:
+    using QBuffer::QBuffer;
+    bool pastEnd = false;
+    bool seek(qint64 pos) override
+    {
+        pastEnd = pastEnd || pos > size();
+        return QBuffer::seek(pos);
+    }
+};
+
 // Through Qt's readers: the largest image of an ICO or CUR, an SVG drawn at
 // the size it is fitted to. A reader that leaves some of the picture out
 // says so as an error or, for BMP and PNM, only as a warning, caught here.
-GreyPicture DecodeWithQt(QImageReader &reader, const Preparation &how, int b)
+GreyPicture DecodeWithQt(QImageReader &reader, const QByteArray &bytes, const Preparation &how, int b)
 {
     GreyPicture picture;
+    const QByteArray format = reader.format();
+    const bool complete = format == "bmp" ? BmpComplete(bytes)
+                        : format == "ico" || format == "cur" ? IconComplete(bytes)
+                        : format == "xbm" ? bytes.indexOf('}', bytes.indexOf('{')) > 0 : true;
+    if (!complete) {
+        picture.error = IncompleteData();
+        return picture;
+    }
     QSize size = reader.size();
-    const bool icon = reader.format() == "ico" || reader.format() == "cur";
+    const bool icon = format == "ico" || format == "cur";
     int largest = 0;
     for (int image = 1; icon && image < reader.imageCount() && reader.jumpToImage(image); ++image)
         if (qint64(reader.size().width()) * reader.size().height() > qint64(size.width()) * size.height()) {
@@ -70,7 +139,7 @@ GreyPicture DecodeWithQt(QImageReader &reader, const Preparation &how, int b)
         }
     if (icon)
         reader.jumpToImage(largest);
-    if (reader.format() == "svg") {
+    if (format == "svg") {
         const Placement place = PlaceOnLcd(size.width(), size.height(), how.fit);
         size = QSize(place.width, place.height);
         reader.setScaledSize(size);
@@ -79,8 +148,8 @@ GreyPicture DecodeWithQt(QImageReader &reader, const Preparation &how, int b)
         return picture;
     QImageReader::setAllocationLimit(QtAllocationMegabytes);
     const QImage image = reader.read();
-    if (image.isNull()) {
-        picture.error = Undecodable(reader.errorString());
+    if (image.isNull() || static_cast<WatchedBuffer *>(reader.device())->pastEnd) {
+        picture.error = image.isNull() ? Undecodable(reader.errorString()) : IncompleteData();
         return picture;
     }
     if (!BeginGreys(picture, image.width(), image.height()))
@@ -160,7 +229,7 @@ GreyPicture DecodeAnyPicture(QIODevice &device, QByteArray bytes, const Preparat
         return picture;
     }
     const int b = BackgroundGrey(how.background);
-    QBuffer buffer(&bytes);
+    WatchedBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
@@ -173,7 +242,7 @@ GreyPicture DecodeAnyPicture(QIODevice &device, QByteArray bytes, const Preparat
     else if (bytes.startsWith("P1"))
         picture = DecodePlainPbm(bytes);
     else
-        picture = DecodeWithQt(reader, how, b);
+        picture = DecodeWithQt(reader, bytes, how, b);
     // Qt's reader reads the orientation (EXIF) of the formats that have one.
     Orient(picture, reader.transformation());
     return picture;
