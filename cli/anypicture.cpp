@@ -17,11 +17,14 @@ namespace {
 // bytes a pixel takes in the formats they decode into is 16.
 constexpr int QtAllocationMegabytes = int((MaxPicturePixels * 16) >> 20);
 
-// A plain PBM (P1): after the header, one digit a pixel, 1 black, with or
-// without white space or comments between them, as netpbm writes them.
-GreyPicture DecodePlainPbm(const QByteArray &bytes)
+// PBM (plain P1 or raw P4), and raw PGM and PPM (P5, P6) of 8 bits, read
+// here: Qt's reader takes no side of 32768 or more, nor P1 digits written
+// without spaces between them, as netpbm writes them. Other PGM and PPM are
+// left to Qt (false). In P1, 1 is black; between its digits white space and
+// comments may stand or not.
+bool DecodeNetpbm(const QByteArray &bytes, int b, GreyPicture &picture)
 {
-    GreyPicture picture;
+    const char kind = bytes.size() > 1 ? bytes[1] : 0;
     qsizetype at = 2;
     const auto skip = [&] {
         while (at < bytes.size() && (std::isspace(std::uint8_t(bytes[at])) || bytes[at] == '#'))
@@ -29,30 +32,46 @@ GreyPicture DecodePlainPbm(const QByteArray &bytes)
                 while (at < bytes.size() && bytes[at] != '\n' && bytes[at] != '\r')
                     ++at;
     };
-    qint64 sides[2] = {0, 0};
-    for (qint64 &side : sides) {
+    qint64 fields[3] = {0, 0, 255}; // width, height, the largest value
+    for (int f = 0; f < (kind == '1' || kind == '4' ? 2 : 3); ++f) {
         skip();
         const qsizetype start = at;
-        while (at < bytes.size() && std::isdigit(std::uint8_t(bytes[at])) && side <= MaxPicturePixels)
-            side = side * 10 + (bytes[at++] - '0');
+        for (fields[f] = 0; at < bytes.size() && std::isdigit(std::uint8_t(bytes[at])) && fields[f] <= MaxPicturePixels; ++at)
+            fields[f] = fields[f] * 10 + (bytes[at] - '0');
         if (at == start) {
-            picture.error = Undecodable(QStringLiteral("the PBM header is not complete"));
-            return picture;
+            picture.error = Undecodable(QStringLiteral("the header is not complete"));
+            return true;
         }
     }
-    if (!BeginGreys(picture, sides[0], sides[1]))
-        return picture;
-    const std::size_t count = std::size_t(sides[0] * sides[1]);
-    for (skip(); picture.greys.size() < count && at < bytes.size(); skip()) {
-        if (bytes[at] != '0' && bytes[at] != '1') {
-            picture.error = Undecodable(QStringLiteral("'%1' in the pixels of a plain PBM").arg(QChar(bytes[at])));
-            return picture;
+    if (fields[2] != 255)
+        return false;
+    if (!BeginGreys(picture, fields[0], fields[1]))
+        return true;
+    const std::size_t width = std::size_t(fields[0]), count = width * std::size_t(fields[1]);
+    if (kind == '1') {
+        for (skip(); picture.greys.size() < count && at < bytes.size(); skip()) {
+            if (bytes[at] != '0' && bytes[at] != '1') {
+                picture.error = Undecodable(QStringLiteral("'%1' among the pixels").arg(QChar(bytes[at])));
+                return true;
+            }
+            picture.greys.push_back(bytes[at++] == '1' ? 0 : 255);
         }
-        picture.greys.push_back(bytes[at++] == '1' ? 0 : 255);
+    } else {
+        // One white space character after the header, then the rows.
+        const auto *raster = reinterpret_cast<const std::uint8_t *>(bytes.constData()) + ++at;
+        const std::size_t rowBytes = kind == '4' ? (width + 7) / 8 : kind == '5' ? width : 3 * width;
+        if (qint64(rowBytes) * fields[1] > bytes.size() - at) {
+            picture.error = IncompleteData();
+            return true;
+        }
+        for (const std::uint8_t *row = raster; picture.greys.size() < count; row += rowBytes)
+            for (std::size_t x = 0; x < width; ++x)
+                picture.greys.push_back(kind == '4' ? (row[x / 8] >> (7 - x % 8) & 1 ? 0 : 255)
+                                        : kind == '5' ? row[x] : GreyOver(row[3 * x], row[3 * x + 1], row[3 * x + 2], 255, b));
     }
     if (picture.greys.size() < count)
         picture.error = IncompleteData();
-    return picture;
+    return true;
 }
 
 // The little-endian field of size bytes at offset, 0 past the end.
@@ -239,9 +258,7 @@ GreyPicture DecodeAnyPicture(QIODevice &device, QByteArray bytes, const Preparat
         picture = DecodePng(bytes, b);
     else if (bytes.startsWith("GIF8"))
         picture = DecodeGif(bytes, b);
-    else if (bytes.startsWith("P1"))
-        picture = DecodePlainPbm(bytes);
-    else
+    else if (!(bytes.size() > 2 && bytes[0] == 'P' && QByteArrayView("1456").contains(bytes[1]) && DecodeNetpbm(bytes, b, picture)))
         picture = DecodeWithQt(reader, bytes, how, b);
     // Qt's reader reads the orientation (EXIF) of the formats that have one.
     Orient(picture, reader.transformation());
