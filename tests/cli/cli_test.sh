@@ -181,23 +181,26 @@ pictures() {
     # 8192 x 8192 pixels, inclusive, and a short file declaring a large
     # picture fails without decoding it; plain PBM with or without spaces;
     # EXIF orientations; the largest image of an ICO.
-    convert -seed 1 -size 160x90 xc:gray +noise Random noise.png && convert noise.png -interlace JPEG progressive.jpg
+    convert -seed 1 -size 160x90 xc:gray +noise Random -depth 8 noise.png && convert noise.png -interlace JPEG progressive.jpg
     for format in jpg gif bmp pgm ico webp tif; do convert noise.png noise.$format; done
     for f in noise.* progressive.jpg; do
-        for part in 1 2 3; do
-            head -c $(($(wc -c <$f) * part / 4)) $f >cut.${f#*.} && expect 2 --fit contain -o cut.bin cut.${f#*.}
-            grep -q "incomplete\|cannot be decoded" "$work/err" && [ ! -e cut.bin ] || fail "$f cut at $part/4"
+        n=$(wc -c <$f)
+        for cut in $((n / 4)) $((n / 2)) $((n * 3 / 4)) $((n - 8)); do
+            head -c $cut $f >cut.${f#*.} && expect 2 --fit contain -o cut.bin cut.${f#*.}
+            grep -q "incomplete\|cannot be decoded" "$work/err" && [ ! -e cut.bin ] || fail "$f cut to $cut bytes"
         done
     done
     perl -e 'print "GIF89a", pack("vvC3", 8000, 8000, 0x80, 0, 0), "\0" x 6, ",", pack("v4C", 0, 0, 8000, 8000, 0), "\2\2\104\1\0;"' >huge.gif
     perl -0777 -pe 's/\xff\xc0(...)..../\xff\xc0$1\x1f\x40\x1f\x40/s' noise.jpg >huge.jpg
     perl -MCompress::Zlib -e 'sub chunk { pack("N", length $_[1]) . $_[0] . $_[1] . pack("N", crc32($_[0] . $_[1])) }
-        sub png { "\x89PNG\r\n\x1a\n" . chunk("IHDR", pack("NNC5", $_[0], $_[1], 8, 0, 0, 0, 0)) . chunk("IDAT", compress($_[2])) . chunk("IEND", "") }
+        sub png { "\x89PNG\r\n\x1a\n" . chunk("IHDR", pack("NNC5", $_[0], $_[1], $_[3] || 8, 0, 0, 0, 0)) . chunk("IDAT", compress($_[2])) . chunk("IEND", "") }
         open F, ">inside.png"; print F png(8192, 8192, "\0" x (8193 * 8192)); open F, ">outside.png"; print F png(8192, 8193, "");
-        open F, ">line.png"; print F png(100000, 1, "\0" x 100001)' && perl -e 'print "P5 32768 1 255\n", "\0" x 32768' >line.pgm
+        open F, ">line.png"; print F png(100000, 1, "\0" x 100001); open F, ">deep.png"; print F png(1, 1, "\0\377\0", 16)' && perl -e 'print "P5 32768 1 255\n", "\0" x 32768' >line.pgm
     for f in huge.gif huge.jpg outside.png; do expect 2 --fit contain -o huge.bin $f && [ ! -e huge.bin ] || fail $f; done
     grep -q "8192 x 8193 pixels; the most a picture may have is 67108864" "$work/err" || fail "limit: $(cat "$work/err")"
     expect 0 --fit contain --format bin -o got.bin inside.png && cmp got.bin square.bin
+    # 16 bits to 8 as Qt rounds them: 0xFF00 is 254 (65280 / 257), below 255.
+    expect 0 --threshold 255 --format bin -o got.bin deep.png && cmp got.bin square.bin
     # A picture 1 high lands on row (64 - 1) / 2 = 31, all 240 dots lit.
     perl -e 'print "\0" x (31 * 30), "\377" x 30, "\0" x (32 * 30)' >line.bin
     for f in line.png line.pgm; do expect 0 --fit contain --format bin -o got.bin $f && cmp got.bin line.bin; done
@@ -220,6 +223,11 @@ for o, t in ((3, Image.ROTATE_180), (6, Image.ROTATE_270), (8, Image.ROTATE_90))
     for n in 16 32 48; do convert -size ${n}x$n xc:black i$n.png; done && convert i16.png i32.png half.png i48.png multi.ico
     perl -e 'print ((("\0" x 11) . ("\377" x 4) . ("\0" x 15)) x 64)' >half.bin
     expect 0 --fit contain --format bin -o got.bin multi.ico && cmp got.bin half.bin || fail "ico"
+    # CMYK as Adobe stores it; an interlaced GIF's rows in place (the top half black).
+    convert square.png -colorspace CMYK cmyk.jpg && expect 0 --fit contain --format bin -o got.bin cmyk.jpg && cmp got.bin square.bin
+    convert -size 64x64 xc:white -fill black -draw 'rectangle 0,0 63,31' -interlace GIF top.gif
+    head -c 960 square.bin >top.bin && perl -e 'print "\0" x 960' >>top.bin
+    expect 0 --fit contain --format bin -o got.bin top.gif && cmp got.bin top.bin || fail "interlaced gif"
     expect 0 --show --fit contain --dither floyd-steinberg -o lcd.bin --format bin square.png && braille_bytes | cmp - square.bin
     expect 0 --show --to-bitmap -o back.bmp "$data/lcd_dotpress-logo.txt" && bytes_of "$data/lcd_dotpress-logo.txt" >logo.bin
     braille_bytes | cmp - logo.bin
