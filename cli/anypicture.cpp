@@ -215,9 +215,9 @@ void Orient(GreyPicture &picture, QImageIOHandler::Transformations transformatio
 
 bool BeginGreys(GreyPicture &picture, qint64 width, qint64 height)
 {
-    if (width < 1 || height < 1 || width * height > MaxPicturePixels) {
-        picture.error = Undecodable(QStringLiteral("it is %1 x %2 pixels; the most a picture may have is %3 (8192 x 8192)")
-                                        .arg(width).arg(height).arg(MaxPicturePixels));
+    if (width < 1 || height < 1 || width * height > MaxPicturePixels || width > MaxPictureSide || height > MaxPictureSide) {
+        picture.error = Undecodable(QStringLiteral("it is %1 x %2 pixels; the most a picture may have is %3 (8192 x 8192), "
+                                                   "%4 on a side").arg(width).arg(height).arg(MaxPicturePixels).arg(MaxPictureSide));
         return false;
     }
     picture.width = int(width);

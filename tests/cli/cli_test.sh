@@ -182,10 +182,11 @@ pictures() {
     # picture fails without decoding it; plain PBM with or without spaces;
     # EXIF orientations; the largest image of an ICO.
     convert -seed 1 -size 160x90 xc:gray +noise Random -depth 8 noise.png && convert noise.png -interlace JPEG progressive.jpg
-    for format in jpg gif bmp pgm ico webp tif; do convert noise.png noise.$format; done
+    for format in jpg gif bmp pgm webp tif; do convert noise.png -type TrueColor noise.$format; done
+    /usr/bin/python3 -c 'from PIL import Image; Image.open("noise.png").save("noise.ico")'
     for f in noise.* progressive.jpg; do
         n=$(wc -c <$f)
-        for cut in $((n / 4)) $((n / 2)) $((n * 3 / 4)) $((n - 8)); do
+        for cut in $((n / 4)) $((n / 2)) $((n * 3 / 4)) $((n - 24)); do
             head -c $cut $f >cut.${f#*.} && expect 2 --fit contain -o cut.bin cut.${f#*.}
             grep -q "incomplete\|cannot be decoded" "$work/err" && [ ! -e cut.bin ] || fail "$f cut to $cut bytes"
         done
@@ -195,9 +196,10 @@ pictures() {
     perl -MCompress::Zlib -e 'sub chunk { pack("N", length $_[1]) . $_[0] . $_[1] . pack("N", crc32($_[0] . $_[1])) }
         sub png { "\x89PNG\r\n\x1a\n" . chunk("IHDR", pack("NNC5", $_[0], $_[1], $_[3] || 8, 0, 0, 0, 0)) . chunk("IDAT", compress($_[2])) . chunk("IEND", "") }
         open F, ">inside.png"; print F png(8192, 8192, "\0" x (8193 * 8192)); open F, ">outside.png"; print F png(8192, 8193, "");
-        open F, ">line.png"; print F png(100000, 1, "\0" x 100001); open F, ">deep.png"; print F png(1, 1, "\0\377\0", 16)' && perl -e 'print "P5 32768 1 255\n", "\0" x 32768' >line.pgm
-    for f in huge.gif huge.jpg outside.png; do expect 2 --fit contain -o huge.bin $f && [ ! -e huge.bin ] || fail $f; done
-    grep -q "8192 x 8193 pixels; the most a picture may have is 67108864" "$work/err" || fail "limit: $(cat "$work/err")"
+        open F, ">line.png"; print F png(100000, 1, "\0" x 100001); open F, ">deep.png"; print F png(1, 1, "\0\377\0", 16);
+        open F, ">side.png"; print F png(1 << 24, 1, "\0" x ((1 << 24) + 1))' && perl -e 'print "P5 32768 1 255\n", "\0" x 32768' >line.pgm
+    for f in huge.gif huge.jpg side.png outside.png; do expect 2 --fit contain -o huge.bin $f && [ ! -e huge.bin ] || fail $f; done
+    grep -q "8192 x 8193 pixels; the most a picture may have is 67108864 (8192 x 8192)" "$work/err" || fail "limit: $(cat "$work/err")"
     expect 0 --fit contain --format bin -o got.bin inside.png && cmp got.bin square.bin
     # 16 bits to 8 as Qt rounds them: 0xFF00 is 254 (65280 / 257), below 255.
     expect 0 --threshold 255 --format bin -o got.bin deep.png && cmp got.bin square.bin
