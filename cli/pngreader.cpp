@@ -91,6 +91,8 @@ GreyPicture DecodePng(const QByteArray &bytes, int b)
         picture.error = Undecodable(QStringLiteral("out of memory"));
     else if (setjmp(png_jmpbuf(png)) == 0) {
         png_set_read_fn(png, &source, Read);
+        // The converter's limit is the one that holds, not libpng's million a side.
+        png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
         ReadRows(png, info, picture, b, rows);
     }
     else
