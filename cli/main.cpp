@@ -280,13 +280,14 @@ int main(int argc, char *argv[])
                                     QStringLiteral("FILE"));
     const QCommandLineOption fit(QStringLiteral("fit"),
                                  QStringLiteral("Prepare any other picture (PNG, JPEG, GIF, any BMP, PBM/PGM/PPM, XBM, XPM, "
-                                                "ICO) for the module: contain (the default: all of it, centred, "
+                                                "ICO, TIFF, WebP, SVG; up to 67108864 pixels, 8192 x 8192) for the module: "
+                                                "contain (the default: all of it, centred, "
                                                 "margins of the background), cover (filled, the overflow cut on both "
                                                 "sides) or stretch. A 240 x 64, 1-bit BMP is always converted as it is."),
                                  QStringLiteral("contain|cover|stretch"), QStringLiteral("contain"));
     const QCommandLineOption threshold(QStringLiteral("threshold"),
                                        QStringLiteral("Prepare, lighting a dot whose grey (0 black to 255 white) is below T; "
-                                                      "0 lights nothing, 256 everything. Default 128."),
+                                                      "without a dither, 0 lights nothing and 256 everything. Default 128."),
                                        QStringLiteral("T"), QStringLiteral("128"));
     const QCommandLineOption dither(QStringLiteral("dither"),
                                     QStringLiteral("Prepare, spreading the greys over the dots: none (the default: the "
