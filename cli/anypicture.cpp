@@ -135,8 +135,9 @@ public:
 };
 
 // Through Qt's readers: the largest image of an ICO or CUR, an SVG drawn at
-// the size it is fitted to. A reader that leaves some of the picture out
-// says so as an error or, for BMP and PNM, only as a warning, caught here.
+// the size it is fitted to. Qt's BMP, ICO and XBM readers return what there
+// is of a cut file, so their data is measured here first; a reader that had
+// to seek past the end (TIFF) has met a cut file too.
 GreyPicture DecodeWithQt(QImageReader &reader, const QByteArray &bytes, const Preparation &how, int b)
 {
     GreyPicture picture;

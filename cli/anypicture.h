@@ -3,9 +3,11 @@
 // Any picture the converter prepares, decoded straight into its greys over
 // the background, one byte a pixel, so that a large picture is never held as
 // colours: JPEG, PNG and GIF (its first frame) row by row through their own
-// libraries, which report a cut or corrupt file; plain PBM here; every other
-// format through Qt's image readers and plugins (BMP, PGM/PPM, XBM, XPM, ICO,
-// TIFF, WebP, SVG). The converter's only use of Qt Gui and of image libraries.
+// libraries, which report a cut or corrupt file; PBM and 8-bit raw PGM and
+// PPM here; every other format through Qt's image readers and plugins (BMP,
+// other PGM/PPM, XBM, XPM, ICO, TIFF, WebP, SVG), with the checks of cut
+// files that they lack. The converter's only use of Qt Gui and of image
+// libraries.
 
 #include "preparation.h"
 

@@ -38,13 +38,19 @@ void Warn(j_common_ptr info, int level)
         Stop(info);
 }
 
-// The decoding proper, called once the jump back is set: nothing here owns
-// memory that a jump out of the library would leak.
-void ReadRows(jpeg_decompress_struct &info, GreyPicture &picture, int b, std::vector<JSAMPLE> &row)
+// The decoding proper, with the jump back set here: nothing here owns memory
+// that a jump out of the library would leak, and what it fills lives in the
+// caller. False when the library stopped it.
+bool ReadRows(jpeg_decompress_struct &info, JpegErrors &errors, const QByteArray &bytes, GreyPicture &picture,
+              int b, std::vector<JSAMPLE> &row)
 {
+    if (setjmp(errors.jump) != 0)
+        return false;
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
     jpeg_read_header(&info, TRUE);
     if (!BeginGreys(picture, info.image_width, info.image_height))
-        return;
+        return true;
     // Colour as Qt's reader takes it: grey, RGB, or CMYK stored inverted
     // (as Adobe writes it) with each colour scaled by K.
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
@@ -63,6 +69,7 @@ void ReadRows(jpeg_decompress_struct &info, GreyPicture &picture, int b, std::ve
         }
     }
     jpeg_finish_decompress(&info);
+    return true;
 }
 
 } // namespace
@@ -76,13 +83,8 @@ GreyPicture DecodeJpeg(const QByteArray &bytes, int b)
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = Stop;
     errors.manager.emit_message = Warn;
-    if (setjmp(errors.jump) == 0) {
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
-        ReadRows(info, picture, b, row);
-    } else {
+    if (!ReadRows(info, errors, bytes, picture, b, row))
         picture.error = errors.reason;
-    }
     jpeg_destroy_decompress(&info);
     return picture;
 }

@@ -47,11 +47,18 @@ int Sample(png_const_bytep row, std::size_t at, int bytes)
     return (x * 255 + 32895) >> 16;
 }
 
-void ReadRows(png_structp png, png_infop info, GreyPicture &picture, int b, std::vector<png_byte> &rows)
+// The decoding proper, with the jump back set here: what it fills lives in
+// the caller. False when libpng stopped it.
+bool ReadRows(png_structp png, png_infop info, PngSource &source, GreyPicture &picture, int b, std::vector<png_byte> &rows)
 {
+    if (setjmp(png_jmpbuf(png)) != 0)
+        return false;
+    png_set_read_fn(png, &source, Read);
+    // The converter's limit is the one that holds, not libpng's million a side.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_read_info(png, info);
     if (!BeginGreys(picture, png_get_image_width(png, info), png_get_image_height(png, info)))
-        return;
+        return true;
     // Every kind of PNG as RGBA of 8 or 16 bits: palettes, low depths and
     // the transparent colour expanded, grey spread to three channels.
     png_set_expand(png);
@@ -76,6 +83,7 @@ void ReadRows(png_structp png, png_infop info, GreyPicture &picture, int b, std:
                                              Sample(row, 4 * x + 2, bytes), Sample(row, 4 * x + 3, bytes), b));
     }
     png_read_end(png, nullptr);
+    return true;
 }
 
 } // namespace
@@ -89,13 +97,7 @@ GreyPicture DecodePng(const QByteArray &bytes, int b)
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info)
         picture.error = Undecodable(QStringLiteral("out of memory"));
-    else if (setjmp(png_jmpbuf(png)) == 0) {
-        png_set_read_fn(png, &source, Read);
-        // The converter's limit is the one that holds, not libpng's million a side.
-        png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-        ReadRows(png, info, picture, b, rows);
-    }
-    else
+    else if (!ReadRows(png, info, source, picture, b, rows))
         picture.error = source.reason;
     png_destroy_read_struct(&png, &info, nullptr);
     return picture;

@@ -48,10 +48,12 @@ cp "$sample" "$work/x.bmp"
 # A 1024 x 768 picture with greys everywhere: a ramp under shapes.
 "$magick" -size 768x1024 gradient:white-black -rotate 90 -fill '#404040' -draw "circle 300,384 300,100" \
     -fill '#c0c0c0' -draw "rectangle 600,200 950,600" "$work/in.png"
-# Large pictures with detail everywhere: a plasma scaled up, a photo's JPEG
-# and a PNG at the most pixels a picture may have.
+# Large pictures: a plasma scaled up as a photo's JPEG, and a PNG at the most
+# pixels a picture may have, drawn as in.png so that its file stays within the
+# 64 MiB that is read of a picture.
 "$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
-"$magick" -seed 2 -size 1024x1024 plasma: -resize '8192x8192!' "$work/big.png"
+"$magick" -size 8192x8192 gradient:white-black -rotate 90 -fill '#404040' -draw "circle 2400,4096 2400,800" \
+    -fill '#c0c0c0' -draw "rectangle 4800,1600 7600,6400" -depth 8 "$work/big.png"
 for i in $(seq -w 0 999); do
     cp "$sample" "$work/batch/b$i.bmp"
 done
