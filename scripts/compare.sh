@@ -49,11 +49,13 @@ cp "$sample" "$work/x.bmp"
 "$magick" -size 768x1024 gradient:white-black -rotate 90 -fill '#404040' -draw "circle 300,384 300,100" \
     -fill '#c0c0c0' -draw "rectangle 600,200 950,600" "$work/in.png"
 # Large pictures: a plasma scaled up as a photo's JPEG, and a PNG at the most
-# pixels a picture may have, drawn as in.png so that its file stays within the
-# 64 MiB that is read of a picture.
+# pixels a picture may have, drawn as in.png (by Pillow: ImageMagick's policy
+# refuses to draw it) so that its file stays within the 64 MiB read of a picture.
 "$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
-"$magick" -size 8192x8192 gradient:white-black -rotate 90 -fill '#404040' -draw "circle 2400,4096 2400,800" \
-    -fill '#c0c0c0' -draw "rectangle 4800,1600 7600,6400" -depth 8 "$work/big.png"
+"$python" -c "from PIL import Image, ImageDraw
+im = Image.linear_gradient('L').rotate(90).resize((8192, 8192)).convert('RGB'); draw = ImageDraw.Draw(im)
+draw.ellipse((-900, 800, 5700, 7400), fill='#404040'); draw.rectangle((4800, 1600, 7600, 6400), fill='#c0c0c0')
+im.save('$work/big.png')"
 for i in $(seq -w 0 999); do
     cp "$sample" "$work/batch/b$i.bmp"
 done
