@@ -166,7 +166,8 @@ pictures() {
     convert -size 100x100 xc:black square.png
     # Under contain the square is 64 x 64 at column (240 - 64) / 2 = 88: bytes 11 to 18 of each row.
     perl -e 'print ((("\0" x 11) . ("\377" x 8) . ("\0" x 11)) x 64)' >square.bin
-    printf '<svg xmlns="http://www.w3.org/2000/svg" width="100" height="100"><rect width="100" height="100"/></svg>' >square.svg
+    # An SVG is drawn at the size it is fitted to, so one declaring 100 000 x 100 000 converts.
+    printf '<svg xmlns="http://www.w3.org/2000/svg" width="100000" height="100000" viewBox="0 0 1 1"><rect width="1" height="1"/></svg>' >square.svg
     for format in png jpg gif bmp pbm pgm ppm xbm xpm ico tif webp svg; do
         [ $format = png ] || [ $format = svg ] || convert square.png square.$format
         expect 0 --fit contain --format bin -o got.bin square.$format && cmp got.bin square.bin || fail "square.$format"
