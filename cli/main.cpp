@@ -150,7 +150,11 @@ struct WordOption
 
 constexpr WordOption<Format> FormatOption{"format", "format", "What to write", nullptr, Formats};
 constexpr WordOption<ByteLayout> LayoutOption{"layout", "layout", "How the dots lie in the bytes", "LAYOUT", Layouts};
-constexpr WordOption<Fit> FitOption{"fit", "fit", "Prepare any picture, fitted to the module", "FIT", Fits};
+constexpr WordOption<Fit> FitOption{
+    "fit", "fit",
+    "Prepare any picture (PNG, JPEG, GIF, BMP, PBM/PGM/PPM, XBM, XPM, ICO, TIFF, WebP, SVG; up to 67108864 pixels, "
+    "8192 x 8192), fitted to the module",
+    "FIT", Fits};
 constexpr WordOption<Align> AlignOption{
     "align", "alignment", "Prepare, with the fitted picture placed on the module (under cover and none, the part kept)",
     "WHERE", Aligns};
@@ -367,10 +371,11 @@ private:
                   << "(or --threshold, --dither, --background, --align)" << Qt::endl;
             return {Refused};
         }
-        const AnyPicture any = DecodeAnyPicture(file, read.bytes);
+        const Preparation &how = *m_options.preparation;
+        const GreyPicture any = DecodeAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
         if (!any.ok())
             return {fail(input, any.error)};
-        PreparedDots prepared = Prepare(any.image, *m_options.preparation, m_options.size, m_options.turn);
+        PreparedDots prepared = PrepareGreys(any.greys, any.width, any.height, how, m_options.size, m_options.turn);
         if (m_options.preparation->autoThreshold)
             m_err << Readable(input) << ": threshold " << prepared.threshold << Qt::endl;
         // Prepared, the dark dots are lit; Inverse lights the light ones.
@@ -514,9 +519,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption flip = FlipOption.option();
     const QCommandLineOption threshold(QStringLiteral("threshold"),
                                        QStringLiteral("Prepare, lighting a dot whose grey (0 black to 255 white) is below T, "
-                                                      "a whole number from 0 to 256 (default 128), or auto: Otsu's "
-                                                      "threshold of the picture's greys, printed on standard error; with "
-                                                      "a dither, the grey the dither centres on."),
+                                                      "a whole number from 0 to 256 (default 128; without a dither 0 lights "
+                                                      "nothing and 256 everything), or auto: Otsu's threshold of the "
+                                                      "picture's greys, printed on standard error. A dither compares each "
+                                                      "grey, its neighbours' errors added, with T (Floyd-Steinberg, "
+                                                      "Atkinson) or moves it by 128 - T (Bayer)."),
                                        QStringLiteral("T"), QStringLiteral("128"));
     const QCommandLineOption dither = DitherOption.option();
     const QCommandLineOption background = BackgroundOption.option();

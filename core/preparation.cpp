@@ -127,11 +127,7 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
     greys.resize(std::size_t(image.width) * std::size_t(image.height));
     for (std::size_t p = 0; p < greys.size(); ++p) {
         const std::uint8_t *pixel = &image.rgba[4 * p];
-        const int a = pixel[3];
-        int over[3];
-        for (int c = 0; c < 3; ++c)
-            over[c] = (pixel[c] * a + b * (255 - a) + 127) / 255;
-        greys[p] = std::uint8_t((299 * over[0] + 587 * over[1] + 114 * over[2] + 500) / 1000);
+        greys[p] = GreyOver(pixel[0], pixel[1], pixel[2], pixel[3], b);
     }
     return greys;
 }
@@ -242,10 +238,16 @@ int OtsuThreshold(const std::vector<std::uint8_t> &greys, DotSize module, const 
 
 PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn)
 {
-    const DotSize turned = TurnedSize({image.width, image.height}, turn);
-    const std::vector<std::uint8_t> greys = TurnPlane(GreysOver(image, how.background), {image.width, image.height}, turn);
+    return PrepareGreys(GreysOver(image, how.background), image.width, image.height, how, module, turn);
+}
+
+PreparedDots PrepareGreys(const std::vector<std::uint8_t> &greys, int width, int height, const Preparation &how,
+                          DotSize module, Turn turn)
+{
+    const DotSize turned = TurnedSize({width, height}, turn);
     const Placement place = PlaceOnModule(turned.width, turned.height, how.fit, how.align, module);
-    const std::vector<std::uint8_t> fitted = FitGreys(greys, turned.width, turned.height, place, how.background, module);
+    const std::vector<std::uint8_t> fitted = FitGreys(TurnPlane(greys, {width, height}, turn), turned.width,
+                                                      turned.height, place, how.background, module);
     const int threshold = how.autoThreshold ? OtsuThreshold(fitted, module, place) : how.threshold;
     return {MakeDots(fitted, module, threshold, how.dither), threshold};
 }

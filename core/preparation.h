@@ -67,6 +67,14 @@ Placement PlaceOnModule(int width, int height, Fit fit, Align align, DotSize mod
 // The grey of the background: 255 for white, 0 for black.
 int BackgroundGrey(Background background);
 
+// The grey of one pixel, red, green, blue and straight alpha, laid over a
+// background of grey b: each colour over b by alpha, then 299 : 587 : 114.
+inline std::uint8_t GreyOver(int red, int green, int blue, int alpha, int b)
+{
+    const auto over = [&](int c) { return (c * alpha + b * (255 - alpha) + 127) / 255; };
+    return std::uint8_t((299 * over(red) + 587 * over(green) + 114 * over(blue) + 500) / 1000);
+}
+
 // The grey of every pixel laid over the background, rows from the top; empty
 // for a picture that is not usable.
 std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background background);
@@ -96,3 +104,8 @@ struct PreparedDots
 
 // Grey over the background, turned, fitted, then made into dots.
 PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn = {});
+
+// The same from the width x height greys of a picture already laid over
+// how.background (GreysOver's, or a decoder's made row by row with GreyOver).
+PreparedDots PrepareGreys(const std::vector<std::uint8_t> &greys, int width, int height, const Preparation &how,
+                          DotSize module, Turn turn = {});

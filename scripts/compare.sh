@@ -3,13 +3,15 @@
 # bitmap against the Qt floor (bench/floor.cpp: the converter's Qt libraries,
 # reads the bitmap, writes 10 800 bytes with QSaveFile) and against Pillow and
 # ImageMagick writing XBM from the same bitmap; a 1024 x 768 PNG prepared
-# (fitted, Floyd-Steinberg) by each of the three; then one dotpress-convert
-# call over 1000 bitmaps.
+# (fitted, Floyd-Steinberg) by each of the three; an 8000 x 6000 JPEG and an
+# 8192 x 8192 PNG prepared by each, with their peak memory (/usr/bin/time -v);
+# then one dotpress-convert call over 1000 bitmaps.
 #
 #   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
 #
-# RUNS (default 30) sets how often each single-bitmap command runs; BATCH_RUNS
-# (default 7) how often the 1000-bitmap call runs. The commands take turns, so
+# RUNS (default 30) sets how often each single-bitmap command runs; BIG_RUNS
+# (default 3) each command on a large picture; BATCH_RUNS (default 7) how
+# often the 1000-bitmap call runs. The commands take turns, so
 # a change in the machine's load falls on all of them alike. Medians are
 # printed, and their ratios.
 set -euo pipefail
@@ -18,6 +20,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$(realpath -m "${1:-$here/build-bench}")"
 runs="${RUNS:-30}"
 batch_runs="${BATCH_RUNS:-7}"
+big_runs="${BIG_RUNS:-3}"
 convert_bin="$build/bin/dotpress-convert"
 floor_bin="$build/bin/dotpress-floor"
 sample="$here/samples/dotpress-logo.bmp"
@@ -30,7 +33,7 @@ sample="$here/samples/dotpress-logo.bmp"
 python=/usr/bin/python3
 magick=/usr/bin/convert
 source "$here/scripts/setup.sh"
-dotpress_install "${DOTPRESS_PACKAGES[@]}" python3 python3-pil imagemagick eatmydata
+dotpress_install "${DOTPRESS_PACKAGES[@]}" python3 python3-pil imagemagick eatmydata time
 # A fresh clone: the Release build that scripts/bench.sh makes.
 [[ -x $convert_bin && -x $floor_bin ]] || dotpress_build "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 eatmydata_lib="$(ldconfig -p | awk '/libeatmydata\.so /{print $NF; exit}')"
@@ -45,6 +48,14 @@ cp "$sample" "$work/x.bmp"
 # A 1024 x 768 picture with greys everywhere: a ramp under shapes.
 "$magick" -size 768x1024 gradient:white-black -rotate 90 -fill '#404040' -draw "circle 300,384 300,100" \
     -fill '#c0c0c0' -draw "rectangle 600,200 950,600" "$work/in.png"
+# Large pictures: a plasma scaled up as a photo's JPEG, and a PNG at the most
+# pixels a picture may have, drawn as in.png (by Pillow: ImageMagick's policy
+# refuses to draw it) so that its file stays within the 64 MiB read of a picture.
+"$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
+"$python" -c "from PIL import Image, ImageDraw
+im = Image.linear_gradient('L').rotate(90).resize((8192, 8192)).convert('RGB'); draw = ImageDraw.Draw(im)
+draw.ellipse((-900, 800, 5700, 7400), fill='#404040'); draw.rectangle((4800, 1600, 7600, 6400), fill='#c0c0c0')
+im.save('$work/big.png')"
 for i in $(seq -w 0 999); do
     cp "$sample" "$work/batch/b$i.bmp"
 done
@@ -55,10 +66,10 @@ echo "Pillow $("$python" -c 'import PIL; print(PIL.__version__)'), $("$magick" -
 echo
 
 cd "$work"
-"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" <<'PY'
-import os, statistics, subprocess, sys, time
+"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" <<'PY'
+import os, re, statistics, subprocess, sys, time
 
-runs, batch_runs = int(sys.argv[1]), int(sys.argv[2])
+runs, batch_runs, big_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8])
 dotpress, floor, python, magick, eatmydata = sys.argv[3:8]
 devnull = subprocess.DEVNULL
 
@@ -131,6 +142,49 @@ ours = prepared[prepare[0][0]]
 print(f"  dotpress-convert / ImageMagick = {ours / prepared[prepare[1][0]]:.3f}  (target <= 0.2)")
 print(f"  dotpress-convert / Pillow      = {ours / prepared[prepare[2][0]]:.3f}  (target <= 0.5)")
 print()
+
+
+
+def peak(argv):
+    """Runs argv under /usr/bin/time -v: its wall time in seconds and its
+    peak resident memory in MB."""
+    start = time.perf_counter()
+    done = subprocess.run(["/usr/bin/time", "-v"] + argv, stdout=devnull, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    if done.returncode != 0:
+        sys.exit(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.decode()}")
+    kbytes = int(re.search(rb"Maximum resident set size \(kbytes\): (\d+)", done.stderr).group(1))
+    return elapsed, kbytes / 1000
+
+
+pillow_thumbnail = ("from PIL import Image; import sys\n"
+                    "im = Image.open(sys.argv[1]); im.thumbnail((240, 64), Image.BOX); im = im.convert('RGB')\n"
+                    "canvas = Image.new('RGB', (240, 64), 'white')\n"
+                    "canvas.paste(im, ((240 - im.size[0]) // 2, (64 - im.size[1]) // 2))\n"
+                    "canvas.convert('L').convert('1', dither=Image.FLOYDSTEINBERG).save('big_pil.xbm')\n")
+for picture, label in (("big.jpg", "An 8000 x 6000 JPEG"), ("big.png", "An 8192 x 8192 PNG")):
+    large = [
+        ("dotpress-convert --fit contain --dither floyd-steinberg",
+         [dotpress, "--fit", "contain", "--dither", "floyd-steinberg", "-o", "lcd_big.txt", picture]),
+        ("ImageMagick convert (as above)",
+         [magick, picture, "-resize", "240x64", "-background", "white", "-gravity", "center", "-extent", "240x64",
+          "-colorspace", "gray", "-dither", "FloydSteinberg", "-monochrome", "big_im.xbm"]),
+        ("Pillow thumbnail (box), paste, Floyd-Steinberg", [python, "-c", pillow_thumbnail, picture]),
+    ]
+    measured = {name: [] for name, _ in large}
+    for _ in range(big_runs):
+        for name, argv in large:
+            measured[name].append(peak(argv))
+    print(f"{label} prepared for the module, median of {big_runs} runs each (time, peak memory):")
+    for name, _ in large:
+        seconds = statistics.median(t for t, _ in measured[name])
+        megabytes = statistics.median(m for _, m in measured[name])
+        measured[name] = (seconds, megabytes)
+        print(f"  {name:56s} {ms(seconds)} {megabytes:8.1f} MB")
+    ours, im, pil = (measured[name] for name, _ in large)
+    print(f"  dotpress-convert / ImageMagick = {ours[0] / im[0]:.3f} time, {ours[1] / im[1]:.3f} memory  (targets <= 1, <= 0.25)")
+    print(f"  dotpress-convert / Pillow      = {ours[0] / pil[0]:.3f} time, {ours[1] / pil[1]:.3f} memory")
+    print()
 
 bitmaps = sorted(os.path.join("batch", f) for f in os.listdir("batch") if f.endswith(".bmp"))
 count = len(bitmaps)

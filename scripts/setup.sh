@@ -8,10 +8,11 @@ DOTPRESS_BUILD="${DOTPRESS_BUILD:-$DOTPRESS_ROOT/build}"
 DOTPRESS_PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
+    libjpeg62-turbo-dev libpng-dev libgif-dev libqt6svg6 qt6-image-formats-plugins
     libgtest-dev libgmock-dev
     fonts-liberation
-    xvfb xauth x11-utils xdotool imagemagick
-    z80asm as31 netpbm python3-luma.oled
+    xvfb xauth x11-utils xdotool imagemagick netpbm python3-pil
+    z80asm as31 python3-luma.oled
     desktop-file-utils appstream man-db groff-base file dpkg-dev
 )
 

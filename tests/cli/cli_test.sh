@@ -344,8 +344,10 @@ pictures() {
     convert -size 100x100 xc:black square.png
     # Under contain the square is 64 x 64 at column (240 - 64) / 2 = 88: bytes 11 to 18 of each row.
     perl -e 'print ((("\0" x 11) . ("\377" x 8) . ("\0" x 11)) x 64)' >square.bin
-    for format in png jpg gif bmp pbm pgm ppm xbm xpm ico; do
-        [ $format = png ] || convert square.png square.$format
+    # An SVG is drawn at the size it is fitted to, so one declaring 100 000 x 100 000 converts.
+    printf '<svg xmlns="http://www.w3.org/2000/svg" width="100000" height="100000" viewBox="0 0 1 1"><rect width="1" height="1"/></svg>' >square.svg
+    for format in png jpg gif bmp pbm pgm ppm xbm xpm ico tif webp svg; do
+        [ $format = png ] || [ $format = svg ] || convert square.png square.$format
         expect 0 --fit contain --format bin -o got.bin square.$format && cmp got.bin square.bin || fail "square.$format"
     done
     expect 0 --dither atkinson --format bin square.gif && [ "$(cat "$work/out")" = ./lcd_square.bin ] || fail "named"
@@ -354,6 +356,60 @@ pictures() {
     perl -MCompress::Zlib -e 'sub chunk { pack("N", length $_[1]) . $_[0] . $_[1] . pack("N", crc32($_[0] . $_[1])) }
         print "\x89PNG\r\n\x1a\n", chunk("IHDR", pack("NNC5", 100000, 100000, 8, 0, 0, 0, 0)), chunk("IDAT", compress("\0" x 100001)), chunk("IEND", "")' >bomb.png
     expect 2 --fit contain bomb.png && grep -q "100000 x 100000" "$work/err" || fail "bomb"
+    # Cut or damaged files fail in every format, nothing written; the limit is
+    # 8192 x 8192 pixels, inclusive, and a short file declaring a large
+    # picture fails without decoding it; plain PBM with or without spaces;
+    # EXIF orientations; the largest image of an ICO.
+    convert -seed 1 -size 160x90 xc:gray +noise Random -depth 8 noise.png && convert noise.png -interlace JPEG progressive.jpg
+    for format in jpg gif bmp pgm webp tif; do convert noise.png -type TrueColor noise.$format; done
+    /usr/bin/python3 -c 'from PIL import Image; Image.open("noise.png").save("noise.ico")'
+    for f in noise.* progressive.jpg; do
+        n=$(wc -c <$f)
+        for cut in $((n / 4)) $((n / 2)) $((n * 3 / 4)) $((n - 24)); do
+            head -c $cut $f >cut.${f#*.} && expect 2 --fit contain -o cut.bin cut.${f#*.}
+            grep -q "incomplete\|cannot be decoded" "$work/err" && [ ! -e cut.bin ] || fail "$f cut to $cut bytes"
+        done
+    done
+    perl -e 'print "GIF89a", pack("vvC3", 8000, 8000, 0x80, 0, 0), "\0" x 6, ",", pack("v4C", 0, 0, 8000, 8000, 0), "\2\2\104\1\0;"' >huge.gif
+    perl -0777 -pe 's/\xff\xc0(...)..../\xff\xc0$1\x1f\x40\x1f\x40/s' noise.jpg >huge.jpg
+    perl -MCompress::Zlib -e 'sub chunk { pack("N", length $_[1]) . $_[0] . $_[1] . pack("N", crc32($_[0] . $_[1])) }
+        sub png { "\x89PNG\r\n\x1a\n" . chunk("IHDR", pack("NNC5", $_[0], $_[1], $_[3] || 8, 0, 0, 0, 0)) . chunk("IDAT", compress($_[2])) . chunk("IEND", "") }
+        open F, ">inside.png"; print F png(8192, 8192, "\0" x (8193 * 8192)); open F, ">outside.png"; print F png(8192, 8193, "");
+        open F, ">line.png"; print F png(3000000, 1, "\0" x 3000001); open F, ">deep.png"; print F png(1, 1, "\0\377\0", 16);
+        open F, ">side.png"; print F png(1 << 24, 1, "\0" x ((1 << 24) + 1))' && perl -e 'print "P5 32768 1 255\n", "\0" x 32768' >line.pgm
+    for f in huge.gif huge.jpg side.png outside.png; do expect 2 --fit contain -o huge.bin $f && [ ! -e huge.bin ] || fail $f; done
+    grep -q "8192 x 8193 pixels; the most a picture may have is 67108864 (8192 x 8192)" "$work/err" || fail "limit: $(cat "$work/err")"
+    expect 0 --fit contain --format bin -o got.bin inside.png && cmp got.bin square.bin
+    # 16 bits to 8 as Qt rounds them: 0xFF00 is 254 (65280 / 257), below 255.
+    expect 0 --threshold 255 --format bin -o got.bin deep.png && cmp got.bin square.bin
+    # A picture 1 high lands on row (64 - 1) / 2 = 31, all 240 dots lit.
+    perl -e 'print "\0" x (31 * 30), "\377" x 30, "\0" x (32 * 30)' >line.bin
+    for f in line.png line.pgm; do expect 0 --fit contain --format bin -o got.bin $f && cmp got.bin line.bin; done
+    # 1 black and 0 white, 2 x 1 fitted to 128 x 64 at column 56: bytes 7 to 14 of each row.
+    printf 'P1 2 1 10' >plain.pbm && perl -e 'print ((("\0" x 7) . ("\377" x 8) . ("\0" x 15)) x 64)' >plain.bin
+    pnmtoplainpnm square.pbm >square-plain.pbm
+    for f in plain square-plain:square; do
+        expect 0 --fit contain --format bin -o got.bin ${f%:*}.pbm && cmp got.bin ${f#*:}.bin || fail "$f"
+    done
+    /usr/bin/python3 -c 'from PIL import Image
+im = Image.new("L", (96, 32), 255); im.paste(0, (0, 0, 32, 16)); im.save("o.jpg", quality=100); turned = Image.open("o.jpg")
+for o, t in ((3, Image.ROTATE_180), (6, Image.ROTATE_270), (8, Image.ROTATE_90)):
+    exif = Image.Exif(); exif[0x0112] = o; im.save("o%d.jpg" % o, quality=100, exif=exif); turned.transpose(t).save("r%d.png" % o)'
+    for o in 3 6 8; do
+        expect 0 --fit contain --format bin -o r.bin r$o.png && expect 0 --fit contain --format bin -o o.bin o$o.jpg
+        cmp o.bin r.bin || fail "orientation $o"
+    done
+    # The 64 px image of the ICO, its left half black: bytes 11 to 14 of each row.
+    convert -size 64x64 xc:white -fill black -draw 'rectangle 0,0 31,63' half.png
+    for n in 16 32 48; do convert -size ${n}x$n xc:black i$n.png; done && convert i16.png i32.png half.png i48.png multi.ico
+    perl -e 'print ((("\0" x 11) . ("\377" x 4) . ("\0" x 15)) x 64)' >half.bin
+    expect 0 --fit contain --format bin -o got.bin multi.ico && cmp got.bin half.bin || fail "ico"
+    head -c $(($(wc -c <multi.ico) - 24)) multi.ico >cut.ico && expect 2 --fit contain cut.ico
+    # CMYK as Adobe stores it; an interlaced GIF's rows in place (the top half black).
+    convert square.png -colorspace CMYK cmyk.jpg && expect 0 --fit contain --format bin -o got.bin cmyk.jpg && cmp got.bin square.bin
+    convert -size 64x64 xc:white -fill black -draw 'rectangle 0,0 63,31' -interlace GIF top.gif
+    head -c 960 square.bin >top.bin && perl -e 'print "\0" x 960' >>top.bin
+    expect 0 --fit contain --format bin -o got.bin top.gif && cmp got.bin top.bin || fail "interlaced gif"
     expect 0 --show --fit contain --dither floyd-steinberg -o lcd.bin --format bin square.png && braille_bytes | cmp - square.bin
     expect 0 --show --to-bitmap -o back.bmp "$data/lcd_dotpress-logo.txt" && bytes_of "$data/lcd_dotpress-logo.txt" >logo.bin
     braille_bytes | cmp - logo.bin
