@@ -208,13 +208,18 @@ placing() {
     placed ffffffffffffffff --fit cover --align top-left wide.pbm
     placed 8080808080808080 --fit cover --align bottom-right wide.pbm
     placed 0f0f0f0f0f0f0f0f --fit cover wide.pbm
-    # An L, three wide and four high, turned clockwise, then flipped.
+    # An L, three wide and four high, turned clockwise, then flipped; the same L
+    # as a JPEG stored on its side whose EXIF orientation (6) turns it upright first.
     pbm l.pbm 3 100 100 100 111
+    /usr/bin/python3 -c 'from PIL import Image
+exif = Image.Exif(); exif[0x0112] = 6
+Image.open("l.pbm").convert("L").transpose(Image.ROTATE_90).save("l6.jpg", quality=100, exif=exif)'
     for case in 0:none:0101010700000000 90:none:0f01010000000000 180:none:0704040400000000 \
         270:none:08080f0000000000 0:horizontal:0404040700000000 0:vertical:0701010100000000 \
         90:vertical:01010f0000000000; do
         set -- $(echo "$case" | tr : ' ')
         placed "$3" --fit none --align top-left --rotate "$1" --flip "$2" l.pbm
+        placed "$3" --fit none --align top-left --rotate "$1" --flip "$2" l6.jpg
     done
     # Its braille at 3 x 4: U+28C7 (the left column and the foot's first dot), U+2840 (the last).
     expect 0 --size 3x4 --fit none --show -o l.bin l.pbm
