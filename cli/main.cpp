@@ -127,12 +127,15 @@ struct WordOption
     QCommandLineOption option() const
     {
         QStringList help;
-        for (const Choice<T> &choice : choices)
+        bool explained = false;
+        for (const Choice<T> &choice : choices) {
+            explained = explained || *choice.help;
             help << (*choice.help ? QStringLiteral("%1, %2").arg(QLatin1String(choice.word), QLatin1String(choice.help))
                                   : QLatin1String(choice.word));
+        }
         return QCommandLineOption(QLatin1String(name),
                                   QStringLiteral("%1: %2 (default %3).")
-                                      .arg(QLatin1String(intro), help.join(QLatin1String("; ")),
+                                      .arg(QLatin1String(intro), help.join(QLatin1String(explained ? "; " : ", ")),
                                            QLatin1String(choices.front().word)),
                                   valueName ? QLatin1String(valueName) : words("|"), QLatin1String(choices.front().word));
     }
@@ -485,7 +488,7 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts 1-bit BMP files of the module's size (240 x 64 unless --size says otherwise), and with a\n"
-        "preparation option (--fit, --threshold, --dither, --background) any picture, into the bytes of a\n"
+        "preparation option (--fit, --threshold, --dither, --background, --align) any picture, into the bytes of a\n"
         "monochrome graphic LCD or OLED module in the chosen layout: a DB listing lcd_NAME.txt beside each\n"
         "input, a C header or the bytes alone. With --to-bitmap, turns listings back into bitmaps.\n"
         "An input - is standard input."));
