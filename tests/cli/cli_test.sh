@@ -343,6 +343,11 @@ pictures() {
         cat grey.png | "$conv" --format bin -o - $row >got.bin 2>"$work/err" || fail "$row: $(cat "$work/err")"
         n=$((n + 1)) && head -c $((n * 1920)) "$data/grey-table.bin" | tail -c 1920 | cmp - got.bin || fail "row $n: $row"
     done
+    # Qt's readers too keep the alpha straight: a lossless WebP and a 32-bit BMP give row 1.
+    for f in grey.webp grey.bmp; do
+        convert grey.png -define webp:lossless=true $f && expect 0 --fit contain --format bin -o got.bin $f
+        head -c 1920 "$data/grey-table.bin" | cmp - got.bin || fail "$f"
+    done
     # 240 x 65, the top row black: cover keeps it and cuts the bottom one.
     { printf 'P4 240 65 '; perl -e 'print "\377" x 30, "\0" x 1920'; } >tall.pbm
     expect 0 --fit cover --format bin -o - tall.pbm && perl -e 'print "\377" x 30, "\0" x 1890' | cmp - "$work/out"
