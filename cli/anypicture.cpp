@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -257,7 +258,7 @@ GreyPicture DecodeAnyPicture(QIODevice &device, QByteArray bytes, const Preparat
     // a transformation of the greys is the greys of the transformed picture.
     const Turn upright = TurnOf(reader.transformation());
     if (picture.ok() && !(upright == Turn{})) {
-        picture.greys = TurnPlane(picture.greys, {picture.width, picture.height}, upright);
+        picture.greys = TurnPlane(std::move(picture.greys), {picture.width, picture.height}, upright);
         const DotSize size = TurnedSize({picture.width, picture.height}, upright);
         picture.width = size.width;
         picture.height = size.height;

@@ -33,6 +33,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -375,10 +376,10 @@ private:
             return {Refused};
         }
         const Preparation &how = *m_options.preparation;
-        const GreyPicture any = DecodeAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
+        GreyPicture any = DecodeAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
         if (!any.ok())
             return {fail(input, any.error)};
-        PreparedDots prepared = PrepareGreys(any.greys, any.width, any.height, how, m_options.size, m_options.turn);
+        PreparedDots prepared = PrepareGreys(std::move(any.greys), any.width, any.height, how, m_options.size, m_options.turn);
         if (m_options.preparation->autoThreshold)
             m_err << Readable(input) << ": threshold " << prepared.threshold << Qt::endl;
         // Prepared, the dark dots are lit; Inverse lights the light ones.

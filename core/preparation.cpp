@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
 namespace {
 
@@ -241,12 +242,12 @@ PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize mod
     return PrepareGreys(GreysOver(image, how.background), image.width, image.height, how, module, turn);
 }
 
-PreparedDots PrepareGreys(const std::vector<std::uint8_t> &greys, int width, int height, const Preparation &how,
+PreparedDots PrepareGreys(std::vector<std::uint8_t> greys, int width, int height, const Preparation &how,
                           DotSize module, Turn turn)
 {
     const DotSize turned = TurnedSize({width, height}, turn);
     const Placement place = PlaceOnModule(turned.width, turned.height, how.fit, how.align, module);
-    const std::vector<std::uint8_t> fitted = FitGreys(TurnPlane(greys, {width, height}, turn), turned.width,
+    const std::vector<std::uint8_t> fitted = FitGreys(TurnPlane(std::move(greys), {width, height}, turn), turned.width,
                                                       turned.height, place, how.background, module);
     const int threshold = how.autoThreshold ? OtsuThreshold(fitted, module, place) : how.threshold;
     return {MakeDots(fitted, module, threshold, how.dither), threshold};

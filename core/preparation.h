@@ -106,6 +106,7 @@ struct PreparedDots
 PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn = {});
 
 // The same from the width x height greys of a picture already laid over
-// how.background (GreysOver's, or a decoder's made row by row with GreyOver).
-PreparedDots PrepareGreys(const std::vector<std::uint8_t> &greys, int width, int height, const Preparation &how,
+// how.background (GreysOver's, or a decoder's made row by row with GreyOver),
+// moved in so that the picture is held once.
+PreparedDots PrepareGreys(std::vector<std::uint8_t> greys, int width, int height, const Preparation &how,
                           DotSize module, Turn turn = {});

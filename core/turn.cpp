@@ -42,7 +42,7 @@ DotGrid TurnDots(const DotGrid &dots, Turn turn)
     return turned;
 }
 
-std::vector<std::uint8_t> TurnPlane(const std::vector<std::uint8_t> &values, DotSize size, Turn turn)
+std::vector<std::uint8_t> TurnPlane(std::vector<std::uint8_t> values, DotSize size, Turn turn)
 {
     const std::size_t width = std::size_t(size.width), height = std::size_t(size.height);
     if (turn == Turn{} || size.width < 1 || size.height < 1 || values.size() != width * height)

@@ -36,5 +36,6 @@ Point BeforeTurn(int x, int y, DotSize size, Turn turn);
 DotGrid TurnDots(const DotGrid &dots, Turn turn);
 
 // A plane of one byte a pixel, rows from the top, of size, turned; values
-// that do not hold size's pixels are given back as they are.
-std::vector<std::uint8_t> TurnPlane(const std::vector<std::uint8_t> &values, DotSize size, Turn turn);
+// that do not hold size's pixels, or no turn, are given back as they are
+// (moved in, they are never copied: a photo's plane is tens of megabytes).
+std::vector<std::uint8_t> TurnPlane(std::vector<std::uint8_t> values, DotSize size, Turn turn);
