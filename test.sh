@@ -25,7 +25,7 @@ run_suite() {
     return $status
 }
 
-dotpress_setup
+dotpress_setup_tests
 run_suite "$DOTPRESS_BUILD" || failed+=("tests")
 
 # A sanitizer report ends the program at once with exit code 99, which none
