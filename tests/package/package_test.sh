@@ -26,13 +26,18 @@ avr() {
     for kind in flash ram; do
         run log avr-gcc -mmcu=atmega328p -Os -std=c99 -Wall -Wextra -Werror -I $kind -o $kind.elf "$here/avr.c"
         avr-size -C --mcu=atmega328p $kind.elf >$kind.size
-        printf '#include "lcd_frame.h"\nint f(void) { return lcd_frame[LCD_FRAME_BYTES - 1] + LCD_FRAME_WIDTH; }\n' >$kind/use.c
-        run log gcc -std=c99 -Wall -Wextra -pedantic -Werror -c -o $kind.o $kind/use.c
+        printf '#include "lcd_frame.h"\n_Static_assert(%s, "");\nint f(void) { return lcd_frame[0]; }\n' \
+            'LCD_FRAME_WIDTH == 128 && LCD_FRAME_HEIGHT == 64 && LCD_FRAME_BYTES == sizeof lcd_frame' >$kind/use.c
+        run log gcc -std=c11 -Wall -Wextra -pedantic -Werror -c -o $kind.o $kind/use.c
     done
     data() { sed -n 's/^Data: *\([0-9]*\) bytes.*/\1/p' "$1"; }
     program=$(sed -n 's/^Program: *\([0-9]*\) bytes.*/\1/p' flash.size)
     [ "$(data flash.size)" -lt 1024 ] && [ $(($(data ram.size) - $(data flash.size))) = 1024 ] && [ "$program" -gt 1024 ] \
         || fail "avr-size: $(cat flash.size ram.size)"
+    for format in asm bin png; do
+        "$conv" --progmem --format $format -o x "$samples/bit-order.bmp" 2>err && fail "--progmem --format $format"
+        [ $? = 2 ] && grep -q -- --progmem err && [ ! -e x ] || fail "--progmem --format $format: $(cat err)"
+    done
     timeout 60 simavr -m atmega328p -f 16000000 flash.elf >sim.out 2>&1 || fail "simavr: $(cat sim.out)"
     grep -o '[0-9a-f]\{64\}' sim.out | perl -ne 'chomp; print pack "H*", $_' | cmp - frame.bin || fail "UART: $(cat sim.out)"
 }
@@ -40,11 +45,11 @@ avr() {
 # The project and its pictures in src/.
 project() {
     cp -R "$here/project" src && mkdir src/pictures
-    cp "$samples/dotpress-logo.bmp" src/logo.bmp && cp "$samples/bit-order.bmp" src/pictures/order.bmp
+    cp "$samples/dotpress-logo.bmp" src/logo.dib && cp "$samples/bit-order.bmp" src/pictures/order.bmp
 }
 # expected LAYOUT: the bytes the program prints, the logo in LAYOUT.
 expected() {
-    { "$conv" --layout "$1" --format bin -o - src/logo.bmp && "$conv" --inverse --format bin -o - src/pictures/order.bmp; } >expected
+    { "$conv" --layout "$1" --format bin -o - src/logo.dib && "$conv" --inverse --format bin -o - src/pictures/order.bmp; } >expected
 }
 # converted LOG: the one header the build in LOG made is lcd_logo.h, and show.c was compiled again.
 converted() { [ "$(grep -c 'dotpress-convert.*lcd_' "$1")" = 1 ] && grep -q 'dotpress-convert.*lcd_logo\.h' "$1" && grep -q 'show\.c' "$1"; }
@@ -58,7 +63,10 @@ host() {
     (cd src && find . | sort) | cmp - tree || fail "the source tree changed"
     # Nothing changed: no work. A picture or its option changed: its header alone.
     [ "$(ninja -C b -n | grep -vc '^ninja: ')" = 0 ] || fail "no-op build: $(ninja -C b -n)"
-    touch src/logo.bmp && run log ninja -C b -v && converted log || fail "touched: $(cat log)"
+    grep -q ' PROGMEM = ' b/dotpress/show/lcd_order.h && ! grep -q PROGMEM b/dotpress/show/lcd_logo.h || fail "PROGMEM"
+    touch prefix/bin/dotpress-convert && run log ninja -C b -v
+    [ "$(grep -c 'dotpress-convert.*lcd_' log)" = 2 ] || fail "converter changed: $(cat log)"
+    touch src/logo.dib && run log ninja -C b -v && converted log || fail "touched: $(cat log)"
     run log cmake -DLOGO_LAYOUT=rows-msb b && run log ninja -C b -v && converted log || fail "option: $(cat log)"
     expected rows-msb && b/show | cmp - expected || fail "the program's bytes in rows-msb"
     # Make compares no command lines: the options' own file carries the change.
@@ -66,20 +74,22 @@ host() {
     run log make -C m && m/show | cmp - expected || fail "make in rows-msb"
     run log cmake -DLOGO_LAYOUT=pages-lsb m && run log make -C m && expected pages-lsb && m/show | cmp - expected || fail "make"
     # Refused: the build fails with the converter's words, twice, and no header remains.
-    printf '\010' | dd of=src/logo.bmp bs=1 seek=28 conv=notrunc 2>log
+    printf '\010' | dd of=src/logo.dib bs=1 seek=28 conv=notrunc 2>log
     for again in 1 2; do
-        ! ninja -C b >log 2>&1 && grep -q 'logo.bmp: Picture Resolution is limit to 240 x 64' log || fail "refused: $(cat log)"
+        ! ninja -C b >log 2>&1 && grep -q 'logo.dib: Picture Resolution is limit to 240 x 64' log || fail "refused: $(cat log)"
     done
     [ ! -e b/dotpress/show/lcd_logo.h ] || fail "a header remains"
+    ! cmake -S src -B src -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >log 2>&1 && grep -q 'into the build tree' log \
+        || fail "in the source tree: $(cat log)"
 }
 
-# Installed under a root, cross-built for a Cortex-M0 finding the package by
+# Installed into a folder of the test's, cross-built for a Cortex-M0 finding the package by
 # Dotpress_DIR and by CMAKE_FIND_ROOT_PATH: each array lies whole in .rodata.
 cross() {
-    DESTDIR="$work/root" run log cmake --install "$build" --prefix /usr
+    run log cmake --install "$build" --prefix "$work/prefix"
     project && expected pages-lsb
     head -c 1920 expected >logo.bin && tail -c +1921 expected >order.bin
-    for how in "-DDotpress_DIR=$work/root/usr/lib/cmake/Dotpress" "-DCMAKE_FIND_ROOT_PATH=$work/root"; do
+    for how in "-DDotpress_DIR=$work/prefix/lib/cmake/Dotpress" "-DCMAKE_FIND_ROOT_PATH=$work/prefix"; do
         rm -rf b
         run log cmake -S src -B b -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/arm-none-eabi.cmake" "$how"
         run log ninja -C b && run log arm-none-eabi-objcopy -O binary -j .rodata b/show rodata.bin
