@@ -4,28 +4,19 @@
 
 # _dotpress_convert(<target> <output name> <input> <converter options>...):
 # one output of one input. It is made again when the input, the converter or
-# the options change, and removed before the converter runs, so that a
-# refused input fails the build and leaves no output, stale or empty.
+# the options change (Ninja and Makefile builds compare command lines), and
+# removed before the converter runs, so that a refused input fails the build
+# and leaves no output, stale or empty.
 function(_dotpress_convert target name input)
     if(CMAKE_CURRENT_BINARY_DIR STREQUAL CMAKE_CURRENT_SOURCE_DIR)
         message(FATAL_ERROR "Dotpress writes its outputs into the build tree: configure in a build folder of its own")
     endif()
     set(folder "${CMAKE_CURRENT_BINARY_DIR}/dotpress/${target}")
     set(output "${folder}/${name}")
-    # The options in a file rewritten only when they change: the output depends on it.
-    set(options_file "${output}.options")
-    string(JOIN "\n" options ${ARGN})
-    set(written "")
-    if(EXISTS "${options_file}")
-        file(READ "${options_file}" written)
-    endif()
-    if(NOT written STREQUAL options)
-        file(WRITE "${options_file}" "${options}")
-    endif()
     add_custom_command(OUTPUT "${output}"
         COMMAND "${CMAKE_COMMAND}" -E rm -f "${output}"
         COMMAND Dotpress::convert ${ARGN} -o "${output}" "${input}"
-        DEPENDS "${input}" "$<TARGET_FILE:Dotpress::convert>" "${options_file}"
+        DEPENDS "${input}" "$<TARGET_FILE:Dotpress::convert>"
         COMMENT "Dotpress: ${name} from ${input}"
         VERBATIM)
     target_sources(${target} PRIVATE "${output}")

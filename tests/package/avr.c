@@ -2,11 +2,11 @@
  * the UART as two hex digits, 32 bytes a line (simavr prints the UART's
  * lines, a control byte as '.'); then sleeps with interrupts off, which ends
  * the simulation. */
+#include "lcd_frame.h" /* first: with --progmem it brings <avr/pgmspace.h> */
 #include <avr/interrupt.h>
 #include <avr/io.h>
 #include <avr/pgmspace.h>
 #include <avr/sleep.h>
-#include "lcd_frame.h"
 static void put(unsigned char c) { while (!(UCSR0A & _BV(UDRE0))) {} UDR0 = c; }
 static void hex(unsigned char d) { put(d < 10 ? '0' + d : 'a' + d - 10); }
 int main(void) {
