@@ -23,7 +23,7 @@ DOTPRESS_TEST_PACKAGES=(
     xvfb xauth x11-utils xdotool imagemagick netpbm python3-pil gifsicle
     z80asm as31 python3-luma.oled
     xfonts-base xfonts-unifont fonts-spleen fonts-dejavu-core pcf2bdf python3-freetype
-    gcc-avr avr-libc simavr gcc-arm-none-eabi libnewlib-arm-none-eabi make
+    gcc-avr avr-libc simavr gcc-arm-none-eabi libnewlib-arm-none-eabi
     desktop-file-utils appstream man-db groff-base
 )
 
