@@ -20,9 +20,7 @@ found() { perl -0777 -e 'open A, $ARGV[0]; open B, $ARGV[1]; exit(index(<B>, <A>
 avr() {
     mkdir flash ram
     frame="--size 128x64 --layout pages-lsb --fit cover --dither atkinson $samples/dotpress-logo.bmp"
-    run log "$conv" $frame --format c --progmem -o flash/lcd_frame.h
-    run log "$conv" $frame --format c -o ram/lcd_frame.h
-    run log "$conv" $frame --format bin -o frame.bin
+    for kind in "c --progmem -o flash/lcd_frame.h" "c -o ram/lcd_frame.h" "bin -o frame.bin"; do run log "$conv" $frame --format $kind; done
     for kind in flash ram; do
         run log avr-gcc -mmcu=atmega328p -Os -std=c99 -Wall -Wextra -Werror -I $kind -o $kind.elf "$here/avr.c"
         avr-size -C --mcu=atmega328p $kind.elf >$kind.size
@@ -30,27 +28,21 @@ avr() {
             'LCD_FRAME_WIDTH == 128 && LCD_FRAME_HEIGHT == 64 && LCD_FRAME_BYTES == sizeof lcd_frame' >$kind/use.c
         run log gcc -std=c11 -Wall -Wextra -pedantic -Werror -c -o $kind.o $kind/use.c
     done
-    data() { sed -n 's/^Data: *\([0-9]*\) bytes.*/\1/p' "$1"; }
-    program=$(sed -n 's/^Program: *\([0-9]*\) bytes.*/\1/p' flash.size)
-    [ "$(data flash.size)" -lt 1024 ] && [ $(($(data ram.size) - $(data flash.size))) = 1024 ] && [ "$program" -gt 1024 ] \
+    size() { sed -n "s/^$1: *\([0-9]*\) bytes.*/\1/p" $2.size; }
+    [ $(($(size Data ram) - $(size Data flash))) = 1024 ] && [ "$(size Data flash)" -lt 1024 ] && [ "$(size Program flash)" -gt 1024 ] \
         || fail "avr-size: $(cat flash.size ram.size)"
     for format in asm bin png; do
-        "$conv" --progmem --format $format -o x "$samples/bit-order.bmp" 2>err && fail "--progmem --format $format"
-        [ $? = 2 ] && grep -q -- --progmem err && [ ! -e x ] || fail "--progmem --format $format: $(cat err)"
+        "$conv" --progmem --format $format -o x "$samples/bit-order.bmp" 2>err || [ $? = 2 ] && grep -q -- --progmem err \
+            && [ ! -e x ] || fail "--progmem --format $format: $(cat err)"
     done
     timeout 60 simavr -m atmega328p -f 16000000 flash.elf >sim.out 2>&1 || fail "simavr: $(cat sim.out)"
     grep -o '[0-9a-f]\{64\}' sim.out | perl -ne 'chomp; print pack "H*", $_' | cmp - frame.bin || fail "UART: $(cat sim.out)"
 }
 
-# The project and its pictures in src/.
-project() {
-    cp -R "$here/project" src && mkdir src/pictures
-    cp "$samples/dotpress-logo.bmp" src/logo.dib && cp "$samples/bit-order.bmp" src/pictures/order.bmp
-}
-# expected LAYOUT: the bytes the program prints, the logo in LAYOUT.
-expected() {
-    { "$conv" --layout "$1" --format bin -o - src/logo.dib && "$conv" --inverse --format bin -o - src/pictures/order.bmp; } >expected
-}
+# The project and its pictures in src/; expected LAYOUT: the bytes its program prints, the logo in LAYOUT.
+project() { cp -R "$here/project" src && mkdir src/pictures && cp "$samples/bit-order.bmp" src/pictures/order.bmp \
+    && cp "$samples/dotpress-logo.bmp" src/logo.dib; }
+expected() { { "$conv" --layout $1 --format bin -o - src/logo.dib && "$conv" --inverse --format bin -o - src/pictures/order.bmp; } >expected; }
 # converted LOG: the one header the build in LOG made is lcd_logo.h, and show.c was compiled again.
 converted() { [ "$(grep -c 'dotpress-convert.*lcd_' "$1")" = 1 ] && grep -q 'dotpress-convert.*lcd_logo\.h' "$1" && grep -q 'show\.c' "$1"; }
 
