@@ -251,6 +251,7 @@ struct Options
     Turn turn;
     Sense sense = Sense::Normal;
     ListingForm listingForm = ListingForm::Designed;
+    CStorage storage = CStorage::Plain; // --progmem: the C arrays in AVR's flash
     QByteArray target; // -o, empty for beside each input
     std::optional<Preparation> preparation; // how any other picture is prepared; none: refused
     QStringList preparationOptions;        // those given, "--fit" ..., for the note on admitted bitmaps
@@ -405,7 +406,8 @@ private:
             const QByteArray named = path == StandardStream ? formed : path;
             const QString fileName = QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1));
             return write(input, path,
-                         FormatCArray(bytes, CIdentifier(fileName), in.dots.size(), m_options.layout, in.senseNote),
+                         FormatCArray(bytes, CIdentifier(fileName), in.dots.size(), m_options.layout, in.senseNote,
+                                      m_options.storage),
                          in.dots);
         }
         case Format::Bin:
@@ -513,6 +515,10 @@ int main(int argc, char *argv[])
                                          QStringLiteral("With asm: write a 0 before each field that starts with a letter "
                                                         "(0FFH, not FFH), as assemblers such as z80asm and as31 need: "
                                                         "they read FFH as a symbol. The window writes FFH."));
+    const QCommandLineOption progmem(QStringLiteral("progmem"),
+                                     QStringLiteral("With c: mark every array PROGMEM, so that on AVR it stays in flash "
+                                                    "(read it with pgm_read_byte); the header includes <avr/pgmspace.h> "
+                                                    "on AVR and defines PROGMEM as nothing elsewhere."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write to FILE instead (- for standard output); only with one input. "
                                                    "A FILE that is a device or a named pipe is written into."),
@@ -534,7 +540,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption show(QStringLiteral("show"),
                                   QStringLiteral("After each path, print the dots as braille, a character for 2 x 4 dots, "
                                                  "a lit dot raised. Not with -o -."));
-    parser.addOptions({inverse, format, size, layout, leadingZero, toBitmap, output, fit, align, threshold, dither,
+    parser.addOptions({inverse, format, size, layout, leadingZero, progmem, toBitmap, output, fit, align, threshold, dither,
                        background, rotate, flip, show});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps (or pictures) to convert, or with --to-bitmap the listings."),
@@ -588,6 +594,8 @@ int main(int argc, char *argv[])
         return UsageError(QStringLiteral("--show prints beside the paths written; not with -o -"));
     if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatValue != Format::Asm))
         return UsageError(QStringLiteral("--leading-zero is for writing asm listings only"));
+    if (parser.isSet(progmem) && formatValue != Format::C)
+        return UsageError(QStringLiteral("--progmem is for writing C headers only (--format c)"));
 
     std::vector<QByteArray> inputs;
     for (const QString &input : parser.positionalArguments())
@@ -606,6 +614,7 @@ int main(int argc, char *argv[])
     options.turn = Turn{*rotateValue, *flipValue};
     options.sense = parser.isSet(inverse) ? Sense::Inverse : Sense::Normal;
     options.listingForm = parser.isSet(leadingZero) ? ListingForm::LeadingZero : ListingForm::Designed;
+    options.storage = parser.isSet(progmem) ? CStorage::Progmem : CStorage::Plain;
     options.show = parser.isSet(show);
     options.toBitmap = parser.isSet(toBitmap);
     if (preparing)

@@ -6,27 +6,43 @@
 #include <algorithm>
 #include <cstdint>
 
-QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
-                        QByteArrayView senseNote)
-{
-    // The guard: the identifier in capitals and "_H", LCD_LOGO_H for lcd_logo.
-    // One that starts with "_" ("_2x" for 2x.h) gets "DOTPRESS" in front: "_"
-    // and a capital start a name reserved to the compiler, and "LCD" would
-    // make it the guard of lcd_2x.h.
-    QString guard = identifier.toUpper() + QLatin1String("_H");
-    if (guard.startsWith(QLatin1Char('_')))
-        guard.prepend(QLatin1String("DOTPRESS"));
+const char CProgmemPreamble[] = "#if defined(__AVR__)\n"
+                                "#include <avr/pgmspace.h>\n"
+                                "#endif\n"
+                                "#ifndef PROGMEM\n"
+                                "#define PROGMEM\n"
+                                "#endif\n";
 
+QByteArray CMacroStem(const QString &identifier)
+{
+    const QByteArray stem = identifier.toUpper().toLatin1();
+    return stem.startsWith('_') ? "DOTPRESS" + stem : stem;
+}
+
+QByteArray CSizeDefines(QByteArrayView stem, DotSize size, qsizetype bytes)
+{
+    const QByteArray name = stem.toByteArray();
+    return "#define " + name + "_WIDTH " + QByteArray::number(size.width) + "\n#define " + name + "_HEIGHT "
+           + QByteArray::number(size.height) + "\n#define " + name + "_BYTES " + QByteArray::number(bytes) + '\n';
+}
+
+QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
+                        QByteArrayView senseNote, CStorage storage)
+{
     const QByteArray name = identifier.toLatin1();
-    const QByteArray guardName = guard.toLatin1();
+    const QByteArray stem = CMacroStem(identifier);
+    const QByteArray guardName = stem + "_H";
     QByteArray out;
     out += "/* " + name + ": a picture of " + QByteArray::number(size.width) + " x "
            + QByteArray::number(size.height) + " dots for a graphic LCD module.\n"
            " * " + DescribeLayout(size, layout) + "\n"
            " * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
-    out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
-    out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size())
-           + "] = {\n";
+    out += "#ifndef " + guardName + "\n#define " + guardName + "\n";
+    out += CSizeDefines(stem, size, bytes.size()) + '\n';
+    if (storage == CStorage::Progmem)
+        out += CProgmemPreamble + QByteArray("\n");
+    out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size()) + ']'
+           + (storage == CStorage::Progmem ? " PROGMEM" : "") + " = {\n";
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = std::uint8_t(bytes[i]);
         out += i % 8 == 0 ? "    0x" : " 0x";

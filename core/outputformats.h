@@ -11,13 +11,33 @@
 #include <QByteArrayView>
 #include <QString>
 
+// Where a C array lies on AVR: Plain in RAM, as every static const there;
+// Progmem in flash, marked PROGMEM and read with pgm_read_byte.
+enum class CStorage { Plain, Progmem };
+
+// What goes before the arrays of a header with CStorage::Progmem:
+// <avr/pgmspace.h> on AVR, and PROGMEM defined as nothing where it is not
+// defined, so that the header builds for any other target too.
+extern const char CProgmemPreamble[];
+
+// The stem of a header's guard and size macros for an array's identifier:
+// the identifier in capitals, "DOTPRESS" in front of one that starts with
+// "_" ("_" and a capital start names reserved to the compiler, and "LCD"
+// would take lcd_2x.h's): lcd_logo -> LCD_LOGO, _2x -> DOTPRESS_2X.
+QByteArray CMacroStem(const QString &identifier);
+
+// "#define STEM_WIDTH W", "#define STEM_HEIGHT H" and "#define STEM_BYTES N",
+// each line ended by LF.
+QByteArray CSizeDefines(QByteArrayView stem, DotSize size, qsizetype bytes);
+
 // A C header holding the bytes of a module of size in layout as
-// "static const unsigned char IDENTIFIER[N] = { 0x01, 0xFF, ... };", eight
-// bytes a line like the listing's DB lines, inside an include guard and after
-// a comment on the size, the layout and which dots are lit (senseNote, a
-// sentence). LF line ends.
+// "static const unsigned char IDENTIFIER[N] = { 0x01, 0xFF, ... };" (with
+// Progmem, "IDENTIFIER[N] PROGMEM" after the preamble), eight bytes a line
+// like the listing's DB lines, inside an include guard STEM_H whose first
+// lines are the size defines, after a comment on the size, the layout and
+// which dots are lit (senseNote, a sentence). LF line ends.
 QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
-                        QByteArrayView senseNote);
+                        QByteArrayView senseNote, CStorage storage = CStorage::Plain);
 
 // A 1-bit BMP of the dots, as wide and high as the grid: a 14-byte file
 // header, a 40-byte info header, palette entry 0 black and entry 1 white,

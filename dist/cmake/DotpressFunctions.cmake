@@ -1,0 +1,71 @@
+# The functions of Dotpress's CMake package: each output is made at build
+# time by Dotpress::convert in ${CMAKE_CURRENT_BINARY_DIR}/dotpress/<target>/,
+# added to the target's sources, and that folder to its include directories.
+
+# _dotpress_convert(<target> <output name> <input> <converter options>...):
+# one output of one input. It is made again when the input, the converter or
+# the options change (Ninja and Makefile builds compare command lines), and
+# removed before the converter runs, so that a refused input fails the build
+# and leaves no output, stale or empty.
+function(_dotpress_convert target name input)
+    if(CMAKE_CURRENT_BINARY_DIR STREQUAL CMAKE_CURRENT_SOURCE_DIR)
+        message(FATAL_ERROR "Dotpress writes its outputs into the build tree: configure in a build folder of its own")
+    endif()
+    set(folder "${CMAKE_CURRENT_BINARY_DIR}/dotpress/${target}")
+    set(output "${folder}/${name}")
+    add_custom_command(OUTPUT "${output}"
+        COMMAND "${CMAKE_COMMAND}" -E rm -f "${output}"
+        COMMAND Dotpress::convert ${ARGN} -o "${output}" "${input}"
+        DEPENDS "${input}" "$<TARGET_FILE:Dotpress::convert>"
+        COMMENT "Dotpress: ${name} from ${input}"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${output}")
+    target_include_directories(${target} PRIVATE "${folder}")
+endfunction()
+
+# dotpress_add_images(<target> [SIZE WxH] [LAYOUT l] [FORMAT c|asm|bin] [PROGMEM]
+#                     [OPTIONS <more converter options>...] PICTURES <files>...)
+# Each picture (relative paths from CMAKE_CURRENT_SOURCE_DIR) becomes the
+# output the converter names, lcd_logo.h for logo.png in FORMAT c (the
+# default).
+function(dotpress_add_images target)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "PROGMEM" "SIZE;LAYOUT;FORMAT" "OPTIONS;PICTURES")
+    if(arg_UNPARSED_ARGUMENTS OR NOT arg_PICTURES)
+        message(FATAL_ERROR "dotpress_add_images(${target}): takes [SIZE WxH] [LAYOUT l] [FORMAT c|asm|bin] "
+                            "[PROGMEM] [OPTIONS ...] PICTURES files...; not '${arg_UNPARSED_ARGUMENTS}'")
+    endif()
+    if(NOT arg_FORMAT)
+        set(arg_FORMAT c)
+    endif()
+    set(extension_c .h)
+    set(extension_asm .txt)
+    set(extension_bin .bin)
+    if(NOT DEFINED extension_${arg_FORMAT})
+        message(FATAL_ERROR "dotpress_add_images(${target}): FORMAT ${arg_FORMAT} is not c, asm or bin")
+    endif()
+    set(extension ${extension_${arg_FORMAT}})
+    set(options --format ${arg_FORMAT})
+    if(arg_SIZE)
+        list(APPEND options --size ${arg_SIZE})
+    endif()
+    if(arg_LAYOUT)
+        list(APPEND options --layout ${arg_LAYOUT})
+    endif()
+    if(arg_PROGMEM)
+        list(APPEND options --progmem)
+    endif()
+    list(APPEND options ${arg_OPTIONS})
+    foreach(picture IN LISTS arg_PICTURES)
+        get_filename_component(path "${picture}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+        get_filename_component(name "${path}" NAME)
+        # As the converter names it: every ".bmp" (any case) replaced by the
+        # extension; without one, the last extension.
+        if(name MATCHES "\\.[bB][mM][pP]")
+            string(REGEX REPLACE "\\.[bB][mM][pP]" "${extension}" name "${name}")
+        else()
+            string(REGEX REPLACE "(.)\\.[^.]*$" "\\1" name "${name}")
+            string(APPEND name "${extension}")
+        endif()
+        _dotpress_convert(${target} "lcd_${name}" "${path}" ${options})
+    endforeach()
+endfunction()
