@@ -376,10 +376,10 @@ private:
             return {Refused};
         }
         const Preparation &how = *m_options.preparation;
-        GreyPicture any = DecodeAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
+        PreparedPicture any = PrepareAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
         if (!any.ok())
             return {fail(input, any.error)};
-        PreparedDots prepared = PrepareGreys(std::move(any.greys), any.width, any.height, how, m_options.size, m_options.turn);
+        PreparedDots &prepared = any.prepared;
         if (m_options.preparation->autoThreshold)
             m_err << Readable(input) << ": threshold " << prepared.threshold << Qt::endl;
         // Prepared, the dark dots are lit; Inverse lights the light ones.

@@ -85,6 +85,29 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
 std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int width, int height,
                                    const Placement &place, Background background, DotSize module);
 
+// FitGreys' area average fed a row at a time, so that no plane of the whole
+// picture need be held: each row of the width x height picture, from the
+// top, is added to the module's rows it overlaps as it comes.
+class GreyFit
+{
+public:
+    GreyFit(int width, int height, const Placement &place, Background background, DotSize module);
+    // The picture's next row, width greys; rows past its height are ignored.
+    void add(const std::uint8_t *row);
+    // The module's greys; rows not added count as black.
+    std::vector<std::uint8_t> greys() const;
+
+private:
+    int m_width;
+    int m_height;
+    Placement m_place;
+    DotSize m_module;
+    int m_background;
+    int m_row = 0;                // the next row's index
+    std::vector<qint64> m_sums;   // the module's, weighted by area
+    std::vector<qint64> m_across; // the row at hand across each column in view
+};
+
 // Otsu's threshold of the module's greys inside the placement (the margins
 // left out): for each t from 1 to 255, with n0 greys below t summing to s0
 // of N greys summing to S, where 0 < n0 < N the score is
@@ -101,6 +124,11 @@ struct PreparedDots
     DotGrid dots;
     int threshold = 128; // the one used, chosen when how.autoThreshold
 };
+
+// The dots of the module's greys fitted at place, with how's threshold or
+// the one OtsuThreshold chooses.
+PreparedDots DotsOfFitted(const std::vector<std::uint8_t> &fitted, const Placement &place, const Preparation &how,
+                          DotSize module);
 
 // Grey over the background, turned, fitted, then made into dots.
 PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn = {});
