@@ -157,7 +157,8 @@ constexpr WordOption<ByteLayout> LayoutOption{"layout", "layout", "How the dots 
 constexpr WordOption<Fit> FitOption{
     "fit", "fit",
     "Prepare any picture (PNG, JPEG, GIF, BMP, PBM/PGM/PPM, XBM, XPM, ICO, TIFF, WebP, SVG; up to 67108864 pixels, "
-    "8192 x 8192), fitted to the module",
+    "8192 x 8192, the one limit, but from a pipe a format other than JPEG, PNG and GIF at most 256 MiB), fitted to "
+    "the module",
     "FIT", Fits};
 constexpr WordOption<Align> AlignOption{
     "align", "alignment", "Prepare, with the fitted picture placed on the module (under cover and none, the part kept)",
