@@ -137,6 +137,18 @@ GreyFit::GreyFit(int width, int height, const Placement &place, Background backg
     : m_width(width), m_height(height), m_place(place), m_module(module), m_background(BackgroundGrey(background)),
       m_sums(std::size_t(module.width) * std::size_t(module.height)), m_across(std::size_t(module.width))
 {
+    // The overlaps of each column in view with the pixels of a row, which
+    // every row shares: each at most min(width, place.width) <= 2^23.
+    const int firstX = std::max(0, place.left), endX = std::min(module.width, place.left + place.width);
+    for (int x = firstX; x < endX; ++x) {
+        const qint64 column = x - place.left;
+        const Span columns = SourceSpan(column, width, place.width);
+        m_firstPixel.push_back(std::size_t(columns.first));
+        m_firstWeight.push_back(m_weights.size());
+        for (qint64 k = columns.first; k <= columns.last; ++k)
+            m_weights.push_back(std::int32_t(Overlap(k, column, width, place.width)));
+    }
+    m_firstWeight.push_back(m_weights.size());
 }
 
 void GreyFit::add(const std::uint8_t *row)
@@ -155,11 +167,11 @@ void GreyFit::add(const std::uint8_t *row)
         return;
     const int firstX = std::max(0, place.left), endX = std::min(m_module.width, place.left + place.width);
     for (int x = firstX; x < endX; ++x) {
-        const qint64 column = x - place.left;
-        const Span columns = SourceSpan(column, m_width, place.width);
+        const std::size_t c = std::size_t(x - firstX);
+        const std::uint8_t *pixel = row + m_firstPixel[c];
         qint64 across = 0;
-        for (qint64 k = columns.first; k <= columns.last; ++k)
-            across += row[k] * Overlap(k, column, m_width, place.width);
+        for (std::size_t w = m_firstWeight[c]; w < m_firstWeight[c + 1]; ++w)
+            across += qint64(*pixel++) * m_weights[w];
         m_across[std::size_t(x)] = across;
     }
     for (qint64 j = firstJ; j <= lastJ; ++j) {

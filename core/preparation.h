@@ -68,10 +68,11 @@ Placement PlaceOnModule(int width, int height, Fit fit, Align align, DotSize mod
 int BackgroundGrey(Background background);
 
 // The grey of one pixel, red, green, blue and straight alpha, laid over a
-// background of grey b: each colour over b by alpha, then 299 : 587 : 114.
+// background of grey b: each colour over b by alpha (an opaque colour is
+// itself: (c * 255 + 127) / 255 = c), then 299 : 587 : 114.
 inline std::uint8_t GreyOver(int red, int green, int blue, int alpha, int b)
 {
-    const auto over = [&](int c) { return (c * alpha + b * (255 - alpha) + 127) / 255; };
+    const auto over = [&](int c) { return alpha == 255 ? c : (c * alpha + b * (255 - alpha) + 127) / 255; };
     return std::uint8_t((299 * over(red) + 587 * over(green) + 114 * over(blue) + 500) / 1000);
 }
 
@@ -103,9 +104,12 @@ private:
     Placement m_place;
     DotSize m_module;
     int m_background;
-    int m_row = 0;                // the next row's index
-    std::vector<qint64> m_sums;   // the module's, weighted by area
-    std::vector<qint64> m_across; // the row at hand across each column in view
+    int m_row = 0;                          // the next row's index
+    std::vector<qint64> m_sums;             // the module's, weighted by area
+    std::vector<qint64> m_across;           // the row at hand across each column in view
+    std::vector<std::int32_t> m_weights;    // each column's overlaps with the pixels it spans
+    std::vector<std::size_t> m_firstPixel;  // each column's first pixel
+    std::vector<std::size_t> m_firstWeight; // where each column's weights start, and one past the last
 };
 
 // Otsu's threshold of the module's greys inside the placement (the margins

@@ -68,6 +68,16 @@ perl -e 'print "P6 5000 4700 255\n", ("\0" x 7500 . "\377" x 7500) x 4700' >pipe
 st=0 && perl -e 'print "BM"; print "\0" x 1048576 for 0 .. 256' | "$conv" --fit contain -o a.bin - >log 2>err || st=$?
 [ $st = 2 ] && grep -q "^-: .*at most 268435456 bytes (256 MiB)" err || fail "held pipe: $st $(cat err)"
 
+# A GIF's frame of 8 x 4 at 4, 2 on its 16 x 8 screen, black but for its top
+# left pixel, streamed (or interlaced, whole) over the screen's background,
+# white: rows 2 to 5 lit from column 4 (5 on row 2) to 11.
+/usr/bin/convert -size 8x4 xc:black -fill white -draw 'point 0,0' b.gif
+gifsicle --logical-screen 16x8 --position 4,2 b.gif >f.gif && gifsicle -i f.gif >fi.gif
+perl -e 'print "\0" x 4, "\340\17", "\360\17" x 3, "\0" x 4' >frame.bin
+for f in f.gif fi.gif; do
+    "$conv" --size 16x8 --fit none --format bin -o a.bin $f >log && cmp a.bin frame.bin || fail "$f"
+done
+
 # Cut within its last rows, a picture fails in every reader, from the file
 # and from standard input, and nothing is written.
 /usr/bin/convert big.ppm -resize 64x48! n.png && /usr/bin/convert n.png -interlace PNG ni.png
