@@ -17,6 +17,14 @@ prep="--size 16x8 --fit contain --dither floyd-steinberg --format bin"
 # 62 x 32 at round(15.5) = 16 x 8, but 31 < 32: d = 1. 32 x 63 turned a
 # quarter (--rotate or EXIF 6) fits at 8 x 16 as it lies: d = 2 (16 x 8
 # would give 1). Expected: Pillow's decode at 1/d as a PPM, prepared alike.
+# Rows: name, size, d, EXIF orientation, --rotate of the JPEG and of the PPM.
+cat >rows <<ROWS
+big 256 128 8 1 0 0
+above 63 32 2 1 0 0
+below 62 32 1 1 0 0
+turned 32 63 2 1 90 90
+exif 32 63 2 6 0 90
+ROWS
 /usr/bin/python3 -c 'import sys
 from PIL import Image
 for row in sys.stdin:
@@ -26,23 +34,11 @@ for row in sys.stdin:
     im.save(name + ".jpg", quality=90, exif=e)
     im = Image.open(name + ".jpg"); im.draft("RGB", (w // d, h // d))
     assert im.size == (-(-w // d), -(-h // d)), im.size
-    im.convert("RGB").save(name + ".ppm")' <<ROWS
-big 256 128 8 1 0 0
-above 63 32 2 1 0 0
-below 62 32 1 1 0 0
-turned 32 63 2 1 90 90
-exif 32 63 2 6 0 90
-ROWS
+    im.convert("RGB").save(name + ".ppm")' <rows
 while read -r name w h d exif jpeg ppm; do
     "$conv" $prep --rotate $jpeg -o a.bin $name.jpg >log && "$conv" $prep --rotate $ppm -o b.bin $name.ppm >log
     cmp a.bin b.bin || fail "$name: not decoded at 1/$d"
-done <<ROWS
-big 256 128 8 1 0 0
-above 63 32 2 1 0 0
-below 62 32 1 1 0 0
-turned 32 63 2 1 90 90
-exif 32 63 2 6 0 90
-ROWS
+done <rows
 
 # Standard input and a named pipe, read as they are decoded (JPEG) or held
 # first (BMP); the same dots as from the file.
