@@ -157,7 +157,8 @@ constexpr WordOption<ByteLayout> LayoutOption{"layout", "layout", "How the dots 
 constexpr WordOption<Fit> FitOption{
     "fit", "fit",
     "Prepare any picture (PNG, JPEG, GIF, BMP, PBM/PGM/PPM, XBM, XPM, ICO, TIFF, WebP, SVG; up to 67108864 pixels, "
-    "8192 x 8192), fitted to the module",
+    "8192 x 8192, the one limit, but from a pipe a format other than JPEG, PNG and GIF at most 256 MiB), fitted to "
+    "the module",
     "FIT", Fits};
 constexpr WordOption<Align> AlignOption{
     "align", "alignment", "Prepare, with the fitted picture placed on the module (under cover and none, the part kept)",
@@ -377,10 +378,10 @@ private:
             return {Refused};
         }
         const Preparation &how = *m_options.preparation;
-        GreyPicture any = DecodeAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
+        PreparedPicture any = PrepareAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
         if (!any.ok())
             return {fail(input, any.error)};
-        PreparedDots prepared = PrepareGreys(std::move(any.greys), any.width, any.height, how, m_options.size, m_options.turn);
+        PreparedDots &prepared = any.prepared;
         if (m_options.preparation->autoThreshold)
             m_err << Readable(input) << ": threshold " << prepared.threshold << Qt::endl;
         // Prepared, the dark dots are lit; Inverse lights the light ones.

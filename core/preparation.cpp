@@ -133,39 +133,78 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
     return greys;
 }
 
+GreyFit::GreyFit(int width, int height, const Placement &place, Background background, DotSize module)
+    : m_width(width), m_height(height), m_place(place), m_module(module), m_background(BackgroundGrey(background)),
+      m_sums(std::size_t(module.width) * std::size_t(module.height)), m_across(std::size_t(module.width))
+{
+    // The overlaps of each column in view with the pixels of a row, which
+    // every row shares: each at most min(width, place.width) <= 2^23.
+    const int firstX = std::max(0, place.left), endX = std::min(module.width, place.left + place.width);
+    for (int x = firstX; x < endX; ++x) {
+        const qint64 column = x - place.left;
+        const Span columns = SourceSpan(column, width, place.width);
+        m_firstPixel.push_back(std::size_t(columns.first));
+        m_firstWeight.push_back(m_weights.size());
+        for (qint64 k = columns.first; k <= columns.last; ++k)
+            m_weights.push_back(std::int32_t(Overlap(k, column, width, place.width)));
+    }
+    m_firstWeight.push_back(m_weights.size());
+}
+
+void GreyFit::add(const std::uint8_t *row)
+{
+    // Each module pixel is the sum of the picture's greys weighted by the
+    // area they overlap, divided by its own area width * height, rounded
+    // once: row i adds to the module rows whose span holds it.
+    const qint64 i = m_row++;
+    if (i >= m_height || m_place.width == 0)
+        return;
+    const Placement &place = m_place;
+    const Span down = SourceSpan(i, place.height, m_height);
+    const qint64 firstJ = std::max<qint64>(down.first, -place.top);
+    const qint64 lastJ = std::min<qint64>(down.last, m_module.height - place.top - 1);
+    if (firstJ > lastJ)
+        return;
+    const int firstX = std::max(0, place.left), endX = std::min(m_module.width, place.left + place.width);
+    for (int x = firstX; x < endX; ++x) {
+        const std::size_t c = std::size_t(x - firstX);
+        const std::uint8_t *pixel = row + m_firstPixel[c];
+        qint64 across = 0;
+        for (std::size_t w = m_firstWeight[c]; w < m_firstWeight[c + 1]; ++w)
+            across += qint64(*pixel++) * m_weights[w];
+        m_across[std::size_t(x)] = across;
+    }
+    for (qint64 j = firstJ; j <= lastJ; ++j) {
+        const qint64 weight = Overlap(i, j, m_height, place.height);
+        qint64 *sums = &m_sums[std::size_t(j + place.top) * std::size_t(m_module.width)];
+        for (int x = firstX; x < endX; ++x)
+            sums[x] += m_across[std::size_t(x)] * weight;
+    }
+}
+
+std::vector<std::uint8_t> GreyFit::greys() const
+{
+    const int W = m_module.width, H = m_module.height;
+    std::vector<std::uint8_t> canvas(std::size_t(W) * std::size_t(H), std::uint8_t(m_background));
+    if (m_place.width == 0)
+        return canvas;
+    const qint64 area = qint64(m_width) * m_height;
+    for (int y = std::max(0, m_place.top); y < std::min(H, m_place.top + m_place.height); ++y)
+        for (int x = std::max(0, m_place.left); x < std::min(W, m_place.left + m_place.width); ++x) {
+            const std::size_t at = std::size_t(y) * W + x;
+            canvas[at] = std::uint8_t((m_sums[at] + area / 2) / area);
+        }
+    return canvas;
+}
+
 std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int width, int height,
                                    const Placement &place, Background background, DotSize module)
 {
-    const int W = module.width, H = module.height;
-    std::vector<std::uint8_t> canvas(std::size_t(W) * std::size_t(H), std::uint8_t(BackgroundGrey(background)));
-    if (place.width == 0 || std::size_t(width) * std::size_t(height) != greys.size())
-        return canvas;
-    // Each target pixel is the sum of the source greys weighted by the area
-    // they overlap, divided by its own area width * height, rounded once.
-    const qint64 area = qint64(width) * height;
-    const int firstX = std::max(0, place.left), endX = std::min(W, place.left + place.width);
-    const int firstY = std::max(0, place.top), endY = std::min(H, place.top + place.height);
-    std::vector<qint64> sums(static_cast<std::size_t>(W));
-    for (int y = firstY; y < endY; ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
-        const qint64 row = y - place.top;
-        const Span rows = SourceSpan(row, height, place.height);
-        for (qint64 i = rows.first; i <= rows.last; ++i) {
-            const qint64 down = Overlap(i, row, height, place.height);
-            const std::uint8_t *source = &greys[std::size_t(i * width)];
-            for (int x = firstX; x < endX; ++x) {
-                const qint64 column = x - place.left;
-                const Span columns = SourceSpan(column, width, place.width);
-                qint64 across = 0;
-                for (qint64 k = columns.first; k <= columns.last; ++k)
-                    across += source[k] * Overlap(k, column, width, place.width);
-                sums[std::size_t(x)] += across * down;
-            }
-        }
-        for (int x = firstX; x < endX; ++x)
-            canvas[std::size_t(y) * W + x] = std::uint8_t((sums[std::size_t(x)] + area / 2) / area);
-    }
-    return canvas;
+    const bool whole = std::size_t(width) * std::size_t(height) == greys.size();
+    GreyFit fit(width, height, whole ? place : Placement{}, background, module);
+    for (int y = 0; whole && y < height; ++y)
+        fit.add(&greys[std::size_t(y) * std::size_t(width)]);
+    return fit.greys();
 }
 
 DotGrid MakeDots(const std::vector<std::uint8_t> &greys, DotSize module, int threshold, Dither dither)
@@ -249,6 +288,12 @@ PreparedDots PrepareGreys(std::vector<std::uint8_t> greys, int width, int height
     const Placement place = PlaceOnModule(turned.width, turned.height, how.fit, how.align, module);
     const std::vector<std::uint8_t> fitted = FitGreys(TurnPlane(std::move(greys), {width, height}, turn), turned.width,
                                                       turned.height, place, how.background, module);
+    return DotsOfFitted(fitted, place, how, module);
+}
+
+PreparedDots DotsOfFitted(const std::vector<std::uint8_t> &fitted, const Placement &place, const Preparation &how,
+                          DotSize module)
+{
     const int threshold = how.autoThreshold ? OtsuThreshold(fitted, module, place) : how.threshold;
     return {MakeDots(fitted, module, threshold, how.dither), threshold};
 }

@@ -68,10 +68,11 @@ Placement PlaceOnModule(int width, int height, Fit fit, Align align, DotSize mod
 int BackgroundGrey(Background background);
 
 // The grey of one pixel, red, green, blue and straight alpha, laid over a
-// background of grey b: each colour over b by alpha, then 299 : 587 : 114.
+// background of grey b: each colour over b by alpha (an opaque colour is
+// itself: (c * 255 + 127) / 255 = c), then 299 : 587 : 114.
 inline std::uint8_t GreyOver(int red, int green, int blue, int alpha, int b)
 {
-    const auto over = [&](int c) { return (c * alpha + b * (255 - alpha) + 127) / 255; };
+    const auto over = [&](int c) { return alpha == 255 ? c : (c * alpha + b * (255 - alpha) + 127) / 255; };
     return std::uint8_t((299 * over(red) + 587 * over(green) + 114 * over(blue) + 500) / 1000);
 }
 
@@ -84,6 +85,32 @@ std::vector<std::uint8_t> GreysOver(const RgbaImage &image, Background backgroun
 // grey (all background when greys does not hold width x height).
 std::vector<std::uint8_t> FitGreys(const std::vector<std::uint8_t> &greys, int width, int height,
                                    const Placement &place, Background background, DotSize module);
+
+// FitGreys' area average fed a row at a time, so that no plane of the whole
+// picture need be held: each row of the width x height picture, from the
+// top, is added to the module's rows it overlaps as it comes.
+class GreyFit
+{
+public:
+    GreyFit(int width, int height, const Placement &place, Background background, DotSize module);
+    // The picture's next row, width greys; rows past its height are ignored.
+    void add(const std::uint8_t *row);
+    // The module's greys; rows not added count as black.
+    std::vector<std::uint8_t> greys() const;
+
+private:
+    int m_width;
+    int m_height;
+    Placement m_place;
+    DotSize m_module;
+    int m_background;
+    int m_row = 0;                          // the next row's index
+    std::vector<qint64> m_sums;             // the module's, weighted by area
+    std::vector<qint64> m_across;           // the row at hand across each column in view
+    std::vector<std::int32_t> m_weights;    // each column's overlaps with the pixels it spans
+    std::vector<std::size_t> m_firstPixel;  // each column's first pixel
+    std::vector<std::size_t> m_firstWeight; // where each column's weights start, and one past the last
+};
 
 // Otsu's threshold of the module's greys inside the placement (the margins
 // left out): for each t from 1 to 255, with n0 greys below t summing to s0
@@ -101,6 +128,11 @@ struct PreparedDots
     DotGrid dots;
     int threshold = 128; // the one used, chosen when how.autoThreshold
 };
+
+// The dots of the module's greys fitted at place, with how's threshold or
+// the one OtsuThreshold chooses.
+PreparedDots DotsOfFitted(const std::vector<std::uint8_t> &fitted, const Placement &place, const Preparation &how,
+                          DotSize module);
 
 // Grey over the background, turned, fitted, then made into dots.
 PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn = {});

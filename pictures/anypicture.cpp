@@ -3,60 +3,92 @@
 #include "bitmapfile.h"
 #include "picturereaders.h"
 
+#include <QFileDevice>
 #include <QImageReader>
 
 #include <utility>
 
 namespace {
 
-// Qt's transformation (mirrored, flipped, then turned a quarter clockwise) as
-// the one turn of the greys: a quarter turn after a mirror or a flip is the
-// quarter turn with the other flip after it.
-Turn TurnOf(QImageIOHandler::Transformations transformation)
+// The whole input, for the readers that take it whole: a regular file mapped
+// (its pages read as the reader touches them), a pipe or standard input read
+// into memory up to MaxHeldBytes. mapped is what to unmap.
+QString WholeInput(QIODevice &device, const QByteArray &head, QByteArray &bytes, uchar *&mapped)
 {
-    const bool mirror = transformation & QImageIOHandler::TransformationMirror;
-    const bool flip = transformation & QImageIOHandler::TransformationFlip;
-    if (!(transformation & QImageIOHandler::TransformationRotate90))
-        return mirror && flip ? Turn{Rotation::Half, Flip::None}
-                              : Turn{Rotation::None, mirror ? Flip::Horizontal : flip ? Flip::Vertical : Flip::None};
-    return mirror && flip ? Turn{Rotation::ThreeQuarters, Flip::None}
-                          : Turn{Rotation::Quarter, mirror ? Flip::Vertical : flip ? Flip::Horizontal : Flip::None};
+    auto *file = qobject_cast<QFileDevice *>(&device);
+    if (file && !file->isSequential() && file->size() > 0 && (mapped = file->map(0, file->size()))) {
+        bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), file->size());
+        return {};
+    }
+    bytes = head;
+    QString error;
+    for (qint64 want = 1 << 20;; want = std::min(2 * want, MaxHeldBytes + 1)) {
+        if (!ReadUpTo(device, bytes, want, error))
+            return QStringLiteral("cannot read: ") + error;
+        if (bytes.size() < want)
+            return {};
+        if (bytes.size() > MaxHeldBytes)
+            return QStringLiteral("read from a pipe, a picture in this format is held in memory, at most %1 bytes "
+                                  "(%2 MiB); this one is longer").arg(MaxHeldBytes).arg(MaxHeldBytes >> 20);
+    }
+}
+
+// Decodes the input into rows: JPEG, PNG and GIF as they are read, the
+// others from the whole input.
+QString Decode(QIODevice &device, const QByteArray &head, const Preparation &how, DotSize module, Turn turn,
+               GreyRows &rows)
+{
+    const int b = BackgroundGrey(how.background);
+    PictureInput input(device, head);
+    QString error;
+    if (head.startsWith("\xFF\xD8\xFF"))
+        error = DecodeJpeg(input, b, rows);
+    else if (head.startsWith("\x89PNG\r\n\x1A\n"))
+        error = DecodePng(input, b, rows);
+    else if (head.startsWith("GIF8"))
+        error = DecodeGif(input, b, rows);
+    else {
+        QByteArray bytes;
+        uchar *mapped = nullptr;
+        error = WholeInput(device, head, bytes, mapped);
+        if (!error.isEmpty())
+            return error;
+        WatchedBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(false);
+        GreyPicture picture;
+        if (!(bytes.size() > 2 && bytes[0] == 'P' && QByteArrayView("1456").contains(bytes[1])
+              && DecodeNetpbm(bytes, b, picture)))
+            picture = DecodeWithQt(reader, bytes, how, module, turn, b);
+        // Qt's reader reads the orientation (EXIF) of the formats that have one.
+        if (picture.ok())
+            rows.take(std::move(picture.greys), {picture.width, picture.height}, TurnOf(reader.transformation()));
+        error = picture.error;
+        if (mapped)
+            static_cast<QFileDevice &>(device).unmap(mapped);
+    }
+    return input.error().isEmpty() || error.isEmpty() ? error : QStringLiteral("cannot read: ") + input.error();
 }
 
 } // namespace
 
-GreyPicture DecodeAnyPicture(QIODevice &device, QByteArray bytes, const Preparation &how, DotSize module, Turn turn)
+PreparedPicture PrepareAnyPicture(QIODevice &device, const QByteArray &bytes, const Preparation &how, DotSize module,
+                                  Turn turn)
 {
-    GreyPicture picture;
-    if (!ReadUpTo(device, bytes, MaxPictureFileBytes + 1, picture.error)) {
-        picture.error = QStringLiteral("cannot read: ") + picture.error;
-        return picture;
-    }
-    if (bytes.size() > MaxPictureFileBytes) {
-        picture.error = QStringLiteral("the picture is larger than %1 MiB").arg(MaxPictureFileBytes >> 20);
-        return picture;
-    }
-    const int b = BackgroundGrey(how.background);
-    WatchedBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
-    if (bytes.startsWith("\xFF\xD8\xFF"))
-        picture = DecodeJpeg(bytes, b);
-    else if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
-        picture = DecodePng(bytes, b);
-    else if (bytes.startsWith("GIF8"))
-        picture = DecodeGif(bytes, b);
-    else if (!(bytes.size() > 2 && bytes[0] == 'P' && QByteArrayView("1456").contains(bytes[1]) && DecodeNetpbm(bytes, b, picture)))
-        picture = DecodeWithQt(reader, bytes, how, module, turn, b);
-    // Qt's reader reads the orientation (EXIF) of the formats that have one;
-    // a transformation of the greys is the greys of the transformed picture.
-    const Turn upright = TurnOf(reader.transformation());
-    if (picture.ok() && !(upright == Turn{})) {
-        picture.greys = TurnPlane(std::move(picture.greys), {picture.width, picture.height}, upright);
-        const DotSize size = TurnedSize({picture.width, picture.height}, upright);
-        picture.width = size.width;
-        picture.height = size.height;
-    }
+    GreyRows rows(how, module, turn);
+    PreparedPicture picture{Decode(device, bytes, how, module, turn, rows)};
+    if (picture.ok())
+        picture.prepared = rows.prepared();
+    return picture;
+}
+
+GreyPicture DecodeAnyPicture(QIODevice &device, const QByteArray &bytes, const Preparation &how, DotSize module,
+                             Turn turn)
+{
+    GreyRows rows(how, module, turn, true);
+    const QString error = Decode(device, bytes, how, module, turn, rows);
+    GreyPicture picture = error.isEmpty() ? rows.picture() : GreyPicture{};
+    picture.error = error;
     return picture;
 }

@@ -1,5 +1,6 @@
-// GIF through giflib, its first frame row by row: a cut file or broken
-// image data is an error there, where Qt's reader fills in what is missing.
+// GIF through giflib, read from the file as it decodes, its first frame row
+// by row (an interlaced one whole): a cut file or broken image data is an
+// error there, where Qt's reader fills in what is missing.
 
 #include "picturereaders.h"
 
@@ -10,19 +11,9 @@
 
 namespace {
 
-struct GifSource
-{
-    const QByteArray &bytes;
-    qsizetype at = 0;
-};
-
 int Read(GifFileType *gif, GifByteType *data, int length)
 {
-    auto *source = static_cast<GifSource *>(gif->UserData);
-    const int count = int(std::min<qsizetype>(length, source->bytes.size() - source->at));
-    std::copy_n(source->bytes.constData() + source->at, count, data);
-    source->at += count;
-    return count;
+    return int(std::max<qint64>(0, static_cast<PictureInput *>(gif->UserData)->read(reinterpret_cast<char *>(data), length)));
 }
 
 QString Failure(int code)
@@ -48,10 +39,11 @@ int InterlacedRow(int n, int height)
 // The first frame laid on the logical screen as Qt's reader lays it: where it
 // does not cover the screen, transparent when it has a transparent colour,
 // else the screen's background colour, else black.
-QString ReadFirstFrame(GifFileType &gif, GreyPicture &picture, int b)
+QString ReadFirstFrame(GifFileType &gif, GreyRows &rows, int b)
 {
-    if (!BeginGreys(picture, gif.SWidth, gif.SHeight))
-        return picture.error;
+    const QString limit = PixelLimitError(gif.SWidth, gif.SHeight);
+    if (!limit.isEmpty())
+        return limit;
     int transparent = -1;
     GifRecordType type = UNDEFINED_RECORD_TYPE;
     while (type != IMAGE_DESC_RECORD_TYPE) {
@@ -82,35 +74,52 @@ QString ReadFirstFrame(GifFileType &gif, GreyPicture &picture, int b)
     for (int index = 0; index < 256; ++index)
         greys[std::size_t(index)] = grey(colours, index);
     const std::uint8_t fill = transparent >= 0 ? std::uint8_t(b) : grey(gif.SColorMap, gif.SBackGroundColor);
-    const std::size_t width = std::size_t(picture.width);
+    const int width = gif.SWidth, height = gif.SHeight;
+    rows.begin({width, height}, {});
+    // Rows streamed as they come, each laid over a row of the fill; an
+    // interlaced frame's into a plane of the fill first.
+    std::vector<std::uint8_t> plane(frame.Interlace ? std::size_t(width) * std::size_t(height) : 0, fill);
+    std::vector<std::uint8_t> row(std::size_t(width), fill);
+    int next = 0; // the next row streamed
+    const auto streamTo = [&](int end) {
+        std::fill(row.begin(), row.end(), fill);
+        for (; next < std::min(end, height); ++next)
+            rows.add(row.data());
+    };
+    if (!frame.Interlace)
+        streamTo(frame.Top);
     std::vector<GifByteType> line(std::size_t(std::max(frame.Width, 0)));
     for (int n = 0; n < frame.Height; ++n) {
         if (DGifGetLine(&gif, line.data(), frame.Width) == GIF_ERROR)
             return Failure(gif.Error);
         const int y = frame.Top + (frame.Interlace ? InterlacedRow(n, frame.Height) : n);
-        if (y >= picture.height)
+        if (y >= height)
             continue;
-        picture.greys.resize(std::max(picture.greys.size(), (std::size_t(y) + 1) * width), fill);
-        for (int x = 0; x < frame.Width && frame.Left + x < picture.width; ++x)
-            picture.greys[std::size_t(y) * width + std::size_t(frame.Left + x)] = greys[line[std::size_t(x)]];
+        std::uint8_t *into = frame.Interlace ? &plane[std::size_t(y) * std::size_t(width)] : row.data();
+        for (int x = 0; x < frame.Width && frame.Left + x < width; ++x)
+            into[frame.Left + x] = greys[line[std::size_t(x)]];
+        if (!frame.Interlace) {
+            rows.add(row.data());
+            ++next;
+            std::fill(row.begin(), row.end(), fill);
+        }
     }
-    picture.greys.resize(width * std::size_t(picture.height), fill);
+    for (int y = 0; y < height && frame.Interlace; ++y)
+        rows.add(&plane[std::size_t(y) * std::size_t(width)]);
+    if (!frame.Interlace)
+        streamTo(height);
     return {};
 }
 
 } // namespace
 
-GreyPicture DecodeGif(const QByteArray &bytes, int b)
+QString DecodeGif(PictureInput &input, int b, GreyRows &rows)
 {
-    GreyPicture picture;
-    GifSource source{bytes};
     int error = D_GIF_SUCCEEDED;
-    GifFileType *gif = DGifOpen(&source, Read, &error);
-    if (!gif) {
-        picture.error = Failure(error);
-        return picture;
-    }
-    picture.error = ReadFirstFrame(*gif, picture, b);
+    GifFileType *gif = DGifOpen(&input, Read, &error);
+    if (!gif)
+        return Failure(error);
+    const QString failure = ReadFirstFrame(*gif, rows, b);
     DGifCloseFile(gif, &error);
-    return picture;
+    return failure;
 }

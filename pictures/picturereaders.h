@@ -1,19 +1,21 @@
 #pragma once
 
-// The decoders behind DecodeAnyPicture, each from the whole file in memory
-// into greys over a background of grey b. Each uses greypicture.h alone;
-// none calls another.
+// The decoders behind PrepareAnyPicture, each into greys over a background
+// of grey b: JPEG, PNG and GIF from input as they decode, row by row into
+// rows, giving the failure or nothing; the others from the whole file in
+// memory. Each uses greypicture.h and greyrows.h alone; none calls another.
 
 #include "greypicture.h"
+#include "greyrows.h"
 
 #include <QBuffer>
 #include <QByteArray>
 
 class QImageReader;
 
-GreyPicture DecodeJpeg(const QByteArray &bytes, int b);
-GreyPicture DecodePng(const QByteArray &bytes, int b);
-GreyPicture DecodeGif(const QByteArray &bytes, int b);
+QString DecodeJpeg(PictureInput &input, int b, GreyRows &rows);
+QString DecodePng(PictureInput &input, int b, GreyRows &rows);
+QString DecodeGif(PictureInput &input, int b, GreyRows &rows);
 
 // PBM (plain P1 or raw P4), and raw PGM and PPM (P5, P6) of 8 bits; false
 // for the other PGM and PPM, which are left to Qt's readers.

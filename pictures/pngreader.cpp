@@ -1,5 +1,6 @@
-// PNG through libpng, row by row (an interlaced one whole, as its passes
-// need): a cut file, a bad checksum or short image data is an error there.
+// PNG through libpng, read from the file as it decodes and row by row (an
+// interlaced one whole, as its passes need): a cut file, a bad checksum or
+// short image data is an error there.
 
 #include "picturereaders.h"
 
@@ -11,8 +12,7 @@ namespace {
 
 struct PngSource
 {
-    const QByteArray &bytes;
-    qsizetype at = 0;
+    PictureInput &input;
     QString reason;
 };
 
@@ -29,12 +29,10 @@ void Ignore(png_structp, png_const_charp) {}
 void Read(png_structp png, png_bytep data, std::size_t length)
 {
     auto *source = static_cast<PngSource *>(png_get_io_ptr(png));
-    if (qsizetype(length) > source->bytes.size() - source->at) {
+    if (source->input.read(reinterpret_cast<char *>(data), qint64(length)) != qint64(length)) {
         source->reason = IncompleteData();
         png_error(png, "incomplete");
     }
-    std::copy_n(source->bytes.constData() + source->at, length, data);
-    source->at += qsizetype(length);
 }
 
 // A 16-bit sample to 8 bits rounded as Qt converts it: x * 255 / 65535,
@@ -48,17 +46,20 @@ int Sample(png_const_bytep row, std::size_t at, int bytes)
 }
 
 // The decoding proper, with the jump back set here: what it fills lives in
-// the caller. False when libpng stopped it.
-bool ReadRows(png_structp png, png_infop info, PngSource &source, GreyPicture &picture, int b, std::vector<png_byte> &rows)
+// the caller; source.reason says why it stopped, if it did.
+void ReadRows(png_structp png, png_infop info, PngSource &source, GreyRows &out, int b, std::vector<png_byte> &rows,
+              std::vector<std::uint8_t> &greys)
 {
     if (setjmp(png_jmpbuf(png)) != 0)
-        return false;
+        return;
     png_set_read_fn(png, &source, Read);
     // The converter's limit is the one that holds, not libpng's million a side.
     png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_read_info(png, info);
-    if (!BeginGreys(picture, png_get_image_width(png, info), png_get_image_height(png, info)))
-        return true;
+    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    source.reason = PixelLimitError(width, height);
+    if (!source.reason.isEmpty())
+        return;
     // Every kind of PNG as RGBA of 8 or 16 bits: palettes, low depths and
     // the transparent colour expanded, grey spread to three channels.
     png_set_expand(png);
@@ -67,38 +68,40 @@ bool ReadRows(png_structp png, png_infop info, PngSource &source, GreyPicture &p
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const int bytes = png_get_bit_depth(png, info) == 16 ? 2 : 1;
-    const std::size_t width = picture.width, rowBytes = png_get_rowbytes(png, info);
+    const std::size_t rowBytes = png_get_rowbytes(png, info);
     // One row, or all of them when the passes fill each in turn.
     const bool whole = passes > 1;
-    rows.resize(rowBytes * (whole ? std::size_t(picture.height) : 1));
+    rows.resize(rowBytes * (whole ? std::size_t(height) : 1));
     for (int pass = 0; whole && pass < passes; ++pass)
-        for (std::size_t y = 0; y < std::size_t(picture.height); ++y)
+        for (std::size_t y = 0; y < height; ++y)
             png_read_row(png, &rows[y * rowBytes], nullptr);
-    for (std::size_t y = 0; y < std::size_t(picture.height); ++y) {
+    greys.resize(width);
+    out.begin({int(width), int(height)}, {});
+    for (std::size_t y = 0; y < height; ++y) {
         if (!whole)
             png_read_row(png, rows.data(), nullptr);
         const png_byte *row = &rows[whole ? y * rowBytes : 0];
         for (std::size_t x = 0; x < width; ++x)
-            picture.greys.push_back(GreyOver(Sample(row, 4 * x, bytes), Sample(row, 4 * x + 1, bytes),
-                                             Sample(row, 4 * x + 2, bytes), Sample(row, 4 * x + 3, bytes), b));
+            greys[x] = GreyOver(Sample(row, 4 * x, bytes), Sample(row, 4 * x + 1, bytes), Sample(row, 4 * x + 2, bytes),
+                                Sample(row, 4 * x + 3, bytes), b);
+        out.add(greys.data());
     }
     png_read_end(png, nullptr);
-    return true;
 }
 
 } // namespace
 
-GreyPicture DecodePng(const QByteArray &bytes, int b)
+QString DecodePng(PictureInput &input, int b, GreyRows &out)
 {
-    GreyPicture picture;
     std::vector<png_byte> rows;
-    PngSource source{bytes};
+    std::vector<std::uint8_t> greys;
+    PngSource source{input};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, Stop, Ignore);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info)
-        picture.error = Undecodable(QStringLiteral("out of memory"));
-    else if (!ReadRows(png, info, source, picture, b, rows))
-        picture.error = source.reason;
+        source.reason = Undecodable(QStringLiteral("out of memory"));
+    else
+        ReadRows(png, info, source, out, b, rows, greys);
     png_destroy_read_struct(&png, &info, nullptr);
-    return picture;
+    return source.reason;
 }
