@@ -1,0 +1,173 @@
+#include "glyphtables.h"
+
+#include "charlist.h"
+
+#include <initializer_list>
+
+namespace {
+
+struct Field
+{
+    const char *name;
+    qint64 value;
+    qint64 low;
+    qint64 high;
+};
+
+// The first field out of its range, named with its glyph, or empty.
+QByteArray Overflow(const char *form, char32_t code, std::initializer_list<Field> fields)
+{
+    for (const Field &field : fields)
+        if (field.value < field.low || field.value > field.high)
+            return CharName(code) + ": " + field.name + ' ' + QByteArray::number(field.value) + " does not fit " + form
+                   + " (" + QByteArray::number(field.low) + " to " + QByteArray::number(field.high) + ')';
+    return {};
+}
+
+void AppendHex(QByteArray &out, qint64 value, int digits)
+{
+    out += "0x" + QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
+}
+
+// Bytes as "0x00, 0x1F, ...", twelve a line, indented; one 0 for none, as C
+// takes no empty initialiser.
+void AppendBytes(QByteArray &out, const QByteArray &bytes)
+{
+    static const char Hex[] = "0123456789ABCDEF";
+    const QByteArray some = bytes.isEmpty() ? QByteArray(1, '\0') : bytes;
+    for (qsizetype i = 0; i < some.size(); ++i) {
+        const auto b = std::uint8_t(some[i]);
+        out += i % 12 == 0 ? "    0x" : " 0x";
+        out += Hex[b >> 4];
+        out += Hex[b & 0x0F];
+        out += i + 1 < some.size() ? (i % 12 == 11 ? ",\n" : ",") : "\n";
+    }
+}
+
+const char *LayoutMacro(ByteLayout layout)
+{
+    switch (layout) {
+    case ByteLayout::RowsLsb:
+        return "DOTPRESS_ROWS_LSB";
+    case ByteLayout::RowsMsb:
+        return "DOTPRESS_ROWS_MSB";
+    case ByteLayout::PagesLsb:
+        return "DOTPRESS_PAGES_LSB";
+    case ByteLayout::PagesMsb:
+        return "DOTPRESS_PAGES_MSB";
+    }
+    return "DOTPRESS_ROWS_LSB";
+}
+
+} // namespace
+
+GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, ByteLayout layout, const QByteArray &about)
+{
+    const QByteArray name = identifier.toLatin1();
+    const QByteArray guard = (name.startsWith('_') ? "DOTPRESS" + name : name).toUpper() + "_H";
+    const QByteArray count = QByteArray::number(qulonglong(font.glyphs.size()));
+    GlyphTable table;
+    QByteArray dots, glyphs;
+    for (const Glyph &glyph : font.glyphs) {
+        table.error = Overflow("the table's field", glyph.code,
+                               {{"offset", dots.size(), 0, 0xFFFFFFFF},
+                                {"width", glyph.dots.width(), 0, 0xFFFF},
+                                {"height", glyph.dots.height(), 0, 0xFFFF},
+                                {"left", glyph.left, -0x8000, 0x7FFF},
+                                {"top", glyph.top, -0x8000, 0x7FFF},
+                                {"advance", glyph.advance, 0, 0xFFFF}});
+        if (!table.ok())
+            return table;
+        glyphs += "    {";
+        AppendHex(glyphs, glyph.code, 4);
+        glyphs += ", " + QByteArray::number(dots.size()) + ", " + QByteArray::number(glyph.dots.width()) + ", "
+                  + QByteArray::number(glyph.dots.height()) + ", " + QByteArray::number(glyph.left) + ", "
+                  + QByteArray::number(glyph.top) + ", " + QByteArray::number(glyph.advance) + "}"
+                  + (&glyph == &font.glyphs.back() ? " " : ",") + " /* " + CharName(glyph.code) + " */\n";
+        dots += PackDots(glyph.dots, layout);
+    }
+    table.error = Overflow("the font's field", font.glyphs.empty() ? 0 : font.glyphs.front().code,
+                           {{"ascent", font.ascent, 0, 0xFFFF},
+                            {"descent", font.descent, 0, 0xFFFF},
+                            {"line_height", font.lineHeight, 0, 0xFFFF}});
+    if (!table.ok())
+        return table;
+    QByteArray &out = table.text;
+    out.reserve(dots.size() * 6 + glyphs.size() + 2048);
+    out += "/* " + name + ": " + about + "\n * Glyph i's width x height dots lie from byte glyphs[i].offset of " + name
+           + "_dots in the layout of the font's field layout. With the pen at (x, y)\n"
+             " * on the baseline, dot (c, r) is drawn at (x + left + c, y - top + r); the pen then moves advance dots "
+             "right. */\n";
+    out += "#ifndef " + guard + "\n#define " + guard + "\n\n#include <stdint.h>\n"
+           "#ifndef DOTPRESS_FONT_TYPES\n"
+           "#define DOTPRESS_FONT_TYPES\n"
+           "typedef struct { uint32_t code, offset; uint16_t width, height; int16_t left, top; uint16_t advance; } "
+           "dotpress_glyph;\n"
+           "typedef struct { const uint8_t *dots; const dotpress_glyph *glyphs; uint32_t count;\n"
+           "                 uint16_t ascent, descent, line_height; uint8_t layout; } dotpress_font;\n"
+           "#define DOTPRESS_ROWS_LSB 0\n#define DOTPRESS_ROWS_MSB 1\n#define DOTPRESS_PAGES_LSB 2\n"
+           "#define DOTPRESS_PAGES_MSB 3\n#endif\n\n";
+    out += "static const uint8_t " + name + "_dots[] = {\n";
+    AppendBytes(out, dots);
+    out += "};\n\nstatic const dotpress_glyph " + name + "_glyphs[" + count + "] = { /* sorted by code */\n" + glyphs
+           + "};\n\n";
+    out += "static const dotpress_font " + name + " = { " + name + "_dots, " + name + "_glyphs, " + count + ", "
+           + QByteArray::number(font.ascent) + ", " + QByteArray::number(font.descent) + ", "
+           + QByteArray::number(font.lineHeight) + ", " + LayoutMacro(layout) + " };\n\n#endif /* " + guard + " */\n";
+    return table;
+}
+
+GlyphTable FormatGfxFont(const FontGlyphs &font, const QString &identifier, char32_t first, char32_t last)
+{
+    const QByteArray name = identifier.toLatin1();
+    GlyphTable table;
+    table.error = Overflow("GFXfont's 16 bits", last, {{"first", first, 0, 0xFFFF}, {"last", last, 0, 0xFFFF}});
+    if (!table.ok())
+        return table;
+    QByteArray bitmaps, glyphs;
+    for (char32_t code = first; code <= last; ++code) {
+        const Glyph *glyph = font.find(code);
+        const Glyph none{code, {}, 0, 0, 0};
+        const Glyph &g = glyph ? *glyph : none;
+        const qint64 offset = glyph ? bitmaps.size() : 0;
+        table.error = Overflow("GFXfont's field", code,
+                               {{"bitmapOffset", offset, 0, 0xFFFF},
+                                {"width", g.dots.width(), 0, 0xFF},
+                                {"height", g.dots.height(), 0, 0xFF},
+                                {"xAdvance", g.advance, 0, 0xFF},
+                                {"xOffset", g.left, -0x80, 0x7F},
+                                {"yOffset", -g.top, -0x80, 0x7F}});
+        if (!table.ok())
+            return table;
+        // The dots row after row, MSB first, the last byte padded.
+        int bits = 0;
+        std::uint8_t byte = 0;
+        for (int r = 0; r < g.dots.height(); ++r)
+            for (int c = 0; c < g.dots.width(); ++c) {
+                byte = std::uint8_t(byte | (g.dots.lit(c, r) ? 0x80 >> bits : 0));
+                if (++bits == 8)
+                    bitmaps += char(byte), bits = 0, byte = 0;
+            }
+        if (bits > 0)
+            bitmaps += char(byte);
+        glyphs += "    {" + QByteArray::number(offset) + ", " + QByteArray::number(g.dots.width()) + ", "
+                  + QByteArray::number(g.dots.height()) + ", " + QByteArray::number(g.advance) + ", "
+                  + QByteArray::number(g.left) + ", " + QByteArray::number(-g.top) + "}" + (code == last ? " " : ",")
+                  + " /* " + CharName(code) + (glyph ? "" : ", not in the font") + " */\n";
+    }
+    table.error = Overflow("GFXfont's field", first, {{"yAdvance", font.lineHeight, 0, 0xFF}});
+    if (!table.ok())
+        return table;
+    QByteArray &out = table.text;
+    out += "/* " + name + ": a GFXfont, U+" + QByteArray::number(uint(first), 16).toUpper() + " to U+"
+           + QByteArray::number(uint(last), 16).toUpper() + ". Include the library's header first. */\n\n";
+    out += "const uint8_t " + name + "Bitmaps[] PROGMEM = {\n";
+    AppendBytes(out, bitmaps);
+    out += "};\n\nconst GFXglyph " + name + "Glyphs[] PROGMEM = {\n" + glyphs + "};\n\n";
+    out += "const GFXfont " + name + " PROGMEM = {(uint8_t *)" + name + "Bitmaps, (GFXglyph *)" + name + "Glyphs, ";
+    AppendHex(out, first, 2);
+    out += ", ";
+    AppendHex(out, last, 2);
+    out += ", " + QByteArray::number(font.lineHeight) + "};\n";
+    return table;
+}
