@@ -475,7 +475,8 @@ private:
             return fail(input, read.error);
         if (!how.text) {
             for (const char32_t code : read.missing)
-                m_err << CharName(code) << " is not in " << Readable(input) << Qt::endl;
+                m_err << CharName(code) << " is not in " << Readable(input) << '\n';
+            m_err.flush();
             if (read.font.glyphs.empty())
                 return fail(input, QStringLiteral("none of the characters asked for is in the font"));
         }

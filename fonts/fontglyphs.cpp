@@ -1,34 +1,12 @@
 #include "fontglyphs.h"
 
 #include <algorithm>
-#include <climits>
 
 const Glyph *FontGlyphs::find(char32_t code) const
 {
     const auto at = std::lower_bound(glyphs.begin(), glyphs.end(), code,
                                      [](const Glyph &glyph, char32_t c) { return glyph.code < c; });
     return at != glyphs.end() && at->code == code ? &*at : nullptr;
-}
-
-Glyph TightGlyph(char32_t code, const DotGrid &bitmap, int left, int top, int advance)
-{
-    int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
-    for (int y = 0; y < bitmap.height(); ++y)
-        for (int x = 0; x < bitmap.width(); ++x)
-            if (bitmap.lit(x, y)) {
-                x0 = std::min(x0, x), x1 = std::max(x1, x);
-                y0 = std::min(y0, y), y1 = std::max(y1, y);
-            }
-    Glyph glyph{code, {}, 0, 0, advance};
-    if (x1 < 0)
-        return glyph;
-    glyph.dots = DotGrid(DotSize{x1 - x0 + 1, y1 - y0 + 1});
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            glyph.dots.set(x - x0, y - y0, bitmap.lit(x, y));
-    glyph.left = left + x0;
-    glyph.top = top - y0;
-    return glyph;
 }
 
 std::vector<char32_t> FixCells(FontGlyphs &font)

@@ -8,6 +8,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 // FreeType's words for its errors.
@@ -100,19 +103,37 @@ QString ChooseSize(FT_Face face, const FontRequest &request)
                           : QStringLiteral("it has strikes of %1 pixels: choose one with --font-size").arg(heights.join(QLatin1String(", ")));
 }
 
-// The lit dots of a rendered glyph: a mono bitmap's set bits, a grey one's
-// levels with 255 - level < threshold.
-DotGrid LitDots(const FT_Bitmap &bitmap, int threshold)
+// A rendered glyph boxed tight around its lit dots: a mono bitmap's set
+// bits, a grey one's levels with 255 - level < threshold.
+Glyph RenderedGlyph(char32_t code, const FT_GlyphSlot slot, int threshold)
 {
-    DotGrid dots(DotSize{int(bitmap.width), int(bitmap.rows)});
-    const int pitch = bitmap.pitch < 0 ? -bitmap.pitch : bitmap.pitch;
-    for (int r = 0; r < int(bitmap.rows); ++r) {
-        const unsigned char *row = bitmap.buffer + std::ptrdiff_t(bitmap.pitch < 0 ? int(bitmap.rows) - 1 - r : r) * pitch;
-        for (int c = 0; c < int(bitmap.width); ++c)
-            dots.set(c, r, bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (row[c >> 3] & (0x80 >> (c & 7))) != 0
-                                                                   : 255 - row[c] < threshold);
+    const FT_Bitmap &bitmap = slot->bitmap;
+    const int rows = int(bitmap.rows), width = int(bitmap.width);
+    std::vector<std::uint8_t> on(std::size_t(rows) * std::size_t(width));
+    int x0 = width, y0 = rows, x1 = -1, y1 = -1;
+    for (int r = 0; r < rows; ++r) {
+        const unsigned char *row = bitmap.buffer + std::ptrdiff_t(bitmap.pitch < 0 ? rows - 1 - r : r) * std::abs(bitmap.pitch);
+        std::uint8_t *lit = on.data() + std::size_t(r) * std::size_t(width);
+        for (int c = 0; c < width; ++c) {
+            lit[c] = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (row[c >> 3] >> (7 - (c & 7))) & 1 : 255 - row[c] < threshold;
+            if (lit[c]) {
+                x0 = std::min(x0, c), x1 = std::max(x1, c);
+                y0 = std::min(y0, r), y1 = r;
+            }
+        }
     }
-    return dots;
+    const auto lit = [&](int c, int r) { return on[std::size_t(r) * std::size_t(width) + std::size_t(c)] != 0; };
+    Glyph glyph{code, {}, 0, 0, Rounded(slot->advance.x)};
+    if (x1 < 0)
+        return glyph;
+    glyph.dots = DotGrid(DotSize{x1 - x0 + 1, y1 - y0 + 1});
+    for (int r = y0; r <= y1; ++r)
+        for (int c = x0; c <= x1; ++c)
+            if (lit(c, r))
+                glyph.dots.set(c - x0, r - y0, true);
+    glyph.left = slot->bitmap_left + x0;
+    glyph.top = slot->bitmap_top - y0;
+    return glyph;
 }
 
 } // namespace
@@ -158,8 +179,7 @@ FontRead ReadFont(const QByteArray &bytes, const FontRequest &request)
                                   error ? Reason(error) : QStringLiteral("its dots are neither 1-bit nor grey"));
             return read;
         }
-        read.font.glyphs.push_back(
-            TightGlyph(code, LitDots(slot->bitmap, threshold), slot->bitmap_left, slot->bitmap_top, Rounded(slot->advance.x)));
+        read.font.glyphs.push_back(RenderedGlyph(code, slot, threshold));
     }
     const FT_Size_Metrics &metrics = face.face->size->metrics;
     read.font.ascent = Ceiling(metrics.ascender);

@@ -2,6 +2,8 @@
 
 #include "charlist.h"
 
+#include <algorithm>
+#include <charconv>
 #include <initializer_list>
 
 namespace {
@@ -24,9 +26,30 @@ QByteArray Overflow(const char *form, char32_t code, std::initializer_list<Field
     return {};
 }
 
+void AppendNumber(QByteArray &out, qint64 value)
+{
+    char text[24];
+    out.append(text, std::to_chars(text, text + sizeof text, value).ptr - text);
+}
+
+// "0x" and the value in at least digits capital hex digits.
 void AppendHex(QByteArray &out, qint64 value, int digits)
 {
-    out += "0x" + QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
+    char text[24];
+    const qsizetype length = std::to_chars(text, text + sizeof text, value, 16).ptr - text;
+    out += "0x";
+    out.append(std::max<qsizetype>(digits - length, 0), '0');
+    for (qsizetype i = 0; i < length; ++i)
+        out += char(text[i] >= 'a' ? text[i] - 'a' + 'A' : text[i]);
+}
+
+// A table line's fields, comma-separated.
+void AppendFields(QByteArray &out, std::initializer_list<qint64> fields)
+{
+    for (const qint64 field : fields) {
+        out += ", ";
+        AppendNumber(out, field);
+    }
 }
 
 // Bytes as "0x00, 0x1F, ...", twelve a line, indented; one 0 for none, as C
@@ -35,6 +58,7 @@ void AppendBytes(QByteArray &out, const QByteArray &bytes)
 {
     static const char Hex[] = "0123456789ABCDEF";
     const QByteArray some = bytes.isEmpty() ? QByteArray(1, '\0') : bytes;
+    out.reserve(out.size() + some.size() * 6);
     for (qsizetype i = 0; i < some.size(); ++i) {
         const auto b = std::uint8_t(some[i]);
         out += i % 12 == 0 ? "    0x" : " 0x";
@@ -68,6 +92,11 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
     const QByteArray count = QByteArray::number(qulonglong(font.glyphs.size()));
     GlyphTable table;
     QByteArray dots, glyphs;
+    qsizetype dotBytes = 0;
+    for (const Glyph &glyph : font.glyphs)
+        dotBytes += ByteCount(glyph.dots.size(), layout);
+    dots.reserve(dotBytes);
+    glyphs.reserve(qsizetype(font.glyphs.size()) * 64);
     for (const Glyph &glyph : font.glyphs) {
         table.error = Overflow("the table's field", glyph.code,
                                {{"offset", dots.size(), 0, 0xFFFFFFFF},
@@ -80,10 +109,10 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
             return table;
         glyphs += "    {";
         AppendHex(glyphs, glyph.code, 4);
-        glyphs += ", " + QByteArray::number(dots.size()) + ", " + QByteArray::number(glyph.dots.width()) + ", "
-                  + QByteArray::number(glyph.dots.height()) + ", " + QByteArray::number(glyph.left) + ", "
-                  + QByteArray::number(glyph.top) + ", " + QByteArray::number(glyph.advance) + "}"
-                  + (&glyph == &font.glyphs.back() ? " " : ",") + " /* " + CharName(glyph.code) + " */\n";
+        AppendFields(glyphs, {dots.size(), glyph.dots.width(), glyph.dots.height(), glyph.left, glyph.top, glyph.advance});
+        glyphs += &glyph == &font.glyphs.back() ? "}  /* " : "}, /* ";
+        glyphs += CharName(glyph.code);
+        glyphs += " */\n";
         dots += PackDots(glyph.dots, layout);
     }
     table.error = Overflow("the font's field", font.glyphs.empty() ? 0 : font.glyphs.front().code,
@@ -150,10 +179,11 @@ GlyphTable FormatGfxFont(const FontGlyphs &font, const QString &identifier, char
             }
         if (bits > 0)
             bitmaps += char(byte);
-        glyphs += "    {" + QByteArray::number(offset) + ", " + QByteArray::number(g.dots.width()) + ", "
-                  + QByteArray::number(g.dots.height()) + ", " + QByteArray::number(g.advance) + ", "
-                  + QByteArray::number(g.left) + ", " + QByteArray::number(-g.top) + "}" + (code == last ? " " : ",")
-                  + " /* " + CharName(code) + (glyph ? "" : ", not in the font") + " */\n";
+        glyphs += "    {";
+        AppendNumber(glyphs, offset);
+        AppendFields(glyphs, {g.dots.width(), g.dots.height(), g.advance, g.left, -g.top});
+        glyphs += code == last ? "}  /* " : "}, /* ";
+        glyphs += CharName(code) + (glyph ? " */\n" : ", not in the font */\n");
     }
     table.error = Overflow("GFXfont's field", first, {{"yAdvance", font.lineHeight, 0, 0xFF}});
     if (!table.ok())
