@@ -183,7 +183,7 @@ GlyphTable FormatGfxFont(const FontGlyphs &font, const QString &identifier, char
         AppendNumber(glyphs, offset);
         AppendFields(glyphs, {g.dots.width(), g.dots.height(), g.advance, g.left, -g.top});
         glyphs += code == last ? "}  /* " : "}, /* ";
-        glyphs += CharName(code) + (glyph ? " */\n" : ", not in the font */\n");
+        glyphs += CharName(code) + (glyph ? " */\n" : ", none */\n");
     }
     table.error = Overflow("GFXfont's field", first, {{"yAdvance", font.lineHeight, 0, 0xFF}});
     if (!table.ok())
