@@ -398,10 +398,17 @@ private:
         GreyPicture any = DecodeAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
         if (!any.ok())
             return {fail(input, any.error)};
-        PreparedDots prepared = PrepareGreys(std::move(any.greys), any.width, any.height, how, m_options.size, m_options.turn);
-        if (m_options.preparation->autoThreshold)
+        return prepare(input, std::move(any.greys), any.width, any.height, how);
+    }
+
+    // Greys of width x height prepared for the module as how says.
+    InputDots prepare(const QByteArray &input, std::vector<std::uint8_t> greys, int width, int height, const Preparation &how)
+    {
+        PreparedDots prepared = PrepareGreys(std::move(greys), width, height, how, m_options.size, m_options.turn);
+        if (how.autoThreshold)
             m_err << Readable(input) << ": threshold " << prepared.threshold << Qt::endl;
         // Prepared, the dark dots are lit; Inverse lights the light ones.
+        const bool normal = m_options.sense == Sense::Normal;
         if (!normal)
             prepared.dots.invert();
         return {Converted, prepared.dots,
@@ -521,13 +528,7 @@ private:
         for (int y = 0; y < set.dots.height(); ++y)
             for (int x = 0; x < set.dots.width(); ++x)
                 greys[std::size_t(y) * std::size_t(set.width) + std::size_t(x)] = set.dots.lit(x, y) ? 0 : 255;
-        const Preparation &how = m_options.font->preparation;
-        PreparedDots prepared = PrepareGreys(std::move(greys), set.dots.width(), set.dots.height(), how,
-                                             m_options.size, m_options.turn);
-        const bool normal = m_options.sense == Sense::Normal;
-        if (!normal)
-            prepared.dots.invert();
-        return writeDots(input, {Converted, prepared.dots, normal ? "Text: the glyphs' dots lit." : "Text, inverse: the dots around the glyphs lit."},
+        return writeDots(input, prepare(input, std::move(greys), set.dots.width(), set.dots.height(), m_options.font->preparation),
                          formed);
     }
 
