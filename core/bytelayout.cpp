@@ -34,10 +34,8 @@ QByteArray PackDots(const DotGrid &dots, ByteLayout layout)
     char *data = bytes.data();
     for (int y = 0; y < dots.height(); ++y) {
         for (int x = 0; x < dots.width(); ++x) {
-            if (!dots.lit(x, y))
-                continue;
             const Place place = PlaceOf(x, y, dots.width(), layout);
-            data[place.byte] = char(std::uint8_t(data[place.byte]) | (1u << place.bit));
+            data[place.byte] = char(std::uint8_t(data[place.byte]) | (unsigned(dots.lit(x, y)) << place.bit));
         }
     }
     return bytes;

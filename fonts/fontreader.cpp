@@ -109,18 +109,23 @@ Glyph RenderedGlyph(char32_t code, const FT_GlyphSlot slot, int threshold)
 {
     const FT_Bitmap &bitmap = slot->bitmap;
     const int rows = int(bitmap.rows), width = int(bitmap.width);
+    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
     std::vector<std::uint8_t> on(std::size_t(rows) * std::size_t(width));
     int x0 = width, y0 = rows, x1 = -1, y1 = -1;
     for (int r = 0; r < rows; ++r) {
         const unsigned char *row = bitmap.buffer + std::ptrdiff_t(bitmap.pitch < 0 ? rows - 1 - r : r) * std::abs(bitmap.pitch);
         std::uint8_t *lit = on.data() + std::size_t(r) * std::size_t(width);
-        for (int c = 0; c < width; ++c) {
-            lit[c] = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (row[c >> 3] >> (7 - (c & 7))) & 1 : 255 - row[c] < threshold;
-            if (lit[c]) {
-                x0 = std::min(x0, c), x1 = std::max(x1, c);
-                y0 = std::min(y0, r), y1 = r;
-            }
-        }
+        for (int c = 0; c < width; ++c)
+            lit[c] = mono ? (row[c >> 3] >> (7 - (c & 7))) & 1 : 255 - row[c] < threshold;
+        int first = 0, last = width - 1;
+        while (first < width && !lit[first])
+            ++first;
+        if (first == width)
+            continue;
+        while (!lit[last])
+            --last;
+        x0 = std::min(x0, first), x1 = std::max(x1, last);
+        y0 = std::min(y0, r), y1 = r;
     }
     const auto lit = [&](int c, int r) { return on[std::size_t(r) * std::size_t(width) + std::size_t(c)] != 0; };
     Glyph glyph{code, {}, 0, 0, Rounded(slot->advance.x)};
@@ -129,8 +134,7 @@ Glyph RenderedGlyph(char32_t code, const FT_GlyphSlot slot, int threshold)
     glyph.dots = DotGrid(DotSize{x1 - x0 + 1, y1 - y0 + 1});
     for (int r = y0; r <= y1; ++r)
         for (int c = x0; c <= x1; ++c)
-            if (lit(c, r))
-                glyph.dots.set(c - x0, r - y0, true);
+            glyph.dots.set(c - x0, r - y0, lit(c, r));
     glyph.left = slot->bitmap_left + x0;
     glyph.top = slot->bitmap_top - y0;
     return glyph;
@@ -164,6 +168,7 @@ FontRead ReadFont(const QByteArray &bytes, const FontRequest &request)
     read.outline = FT_IS_SCALABLE(face.face);
     const FT_Int32 flags = FT_LOAD_RENDER | (read.outline && request.threshold ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO);
     const int threshold = request.threshold.value_or(128);
+    read.font.glyphs.reserve(request.codes.size());
     for (const char32_t code : request.codes) {
         const FT_UInt index = FT_Get_Char_Index(face.face, code);
         if (index == 0) {

@@ -59,12 +59,20 @@ void AppendBytes(QByteArray &out, const QByteArray &bytes)
     static const char Hex[] = "0123456789ABCDEF";
     const QByteArray some = bytes.isEmpty() ? QByteArray(1, '\0') : bytes;
     out.reserve(out.size() + some.size() * 6);
-    for (qsizetype i = 0; i < some.size(); ++i) {
-        const auto b = std::uint8_t(some[i]);
-        out += i % 12 == 0 ? "    0x" : " 0x";
-        out += Hex[b >> 4];
-        out += Hex[b & 0x0F];
-        out += i + 1 < some.size() ? (i % 12 == 11 ? ",\n" : ",") : "\n";
+    char line[128];
+    for (qsizetype start = 0; start < some.size(); start += 12) {
+        char *at = line;
+        const qsizetype end = std::min(start + 12, some.size());
+        for (qsizetype i = start; i < end; ++i) {
+            const auto b = std::uint8_t(some[i]);
+            at = std::copy_n(i == start ? "    0x" : " 0x", i == start ? 6 : 3, at);
+            *at++ = Hex[b >> 4];
+            *at++ = Hex[b & 0x0F];
+            if (i + 1 < some.size())
+                *at++ = ',';
+        }
+        *at++ = '\n';
+        out.append(line, at - line);
     }
 }
 
