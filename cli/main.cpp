@@ -737,34 +737,36 @@ int main(int argc, char *argv[])
     for (const QString &input : parser.positionalArguments())
         inputs.push_back(input.toLatin1());
     if (parser.isSet(font)) {
+        // Every message names the font.
+        const QString named = Readable(parser.value(font).toLatin1()) + QLatin1String(": ");
         // A glyph table is c, gfxfont or png and takes no picture option; a
         // text is a picture, so gfxfont is not for it.
         if (!inputs.empty() || parser.isSet(toBitmap))
-            return UsageError(QStringLiteral("--font takes neither a picture nor --to-bitmap"));
+            return UsageError(named + QStringLiteral("--font takes neither a picture nor --to-bitmap"));
         if (parser.isSet(text) && (formatValue == Format::GfxFont || parser.isSet(chars) || parser.isSet(charsFile)))
-            return UsageError(QStringLiteral("--text sets a picture: not with --format gfxfont, --chars or --chars-file"));
+            return UsageError(named + QStringLiteral("--text sets a picture: not with --format gfxfont, --chars or --chars-file"));
         if (!parser.isSet(text) && parser.isSet(format) && (formatValue == Format::Asm || formatValue == Format::Bin))
-            return UsageError(QStringLiteral("--format %1: a glyph table is written as c, gfxfont or png").arg(parser.value(format)));
+            return UsageError(named + QStringLiteral("--format %1: a glyph table is written as c, gfxfont or png").arg(parser.value(format)));
         if (!parser.isSet(text))
             for (const QCommandLineOption *picture : {&size, &fit, &align, &rotate, &flip, &dither, &background, &inverse,
                                                            &leadingZero})
                 if (parser.isSet(*picture))
-                    return UsageError(QStringLiteral("--%1 is for pictures: a glyph table takes none").arg(picture->names().front()));
+                    return UsageError(named + QStringLiteral("--%1 is for pictures: a glyph table takes none").arg(picture->names().front()));
         if (autoThreshold)
-            return UsageError(QStringLiteral("--threshold: auto is for pictures, not fonts"));
+            return UsageError(named + QStringLiteral("--threshold: auto is for pictures, not fonts"));
         FontOptions how;
         if (parser.isSet(fontSize)) {
             bool read = false;
             how.request.pixels = parser.value(fontSize).toInt(&read);
             if (!read || *how.request.pixels < 1 || *how.request.pixels > MaxFontPixels || parser.value(fontSize).startsWith(QLatin1Char('+')))
-                return UsageError(QStringLiteral("--font-size: '%1' is not a whole number from 1 to %2")
+                return UsageError(named + QStringLiteral("--font-size: '%1' is not a whole number from 1 to %2")
                                       .arg(parser.value(fontSize)).arg(MaxFontPixels));
         }
         if (parser.isSet(threshold))
             how.request.threshold = thresholdValue;
         const CharList list = ParseCharList(parser.isSet(chars) ? parser.value(chars).toLatin1() : QByteArray("32-126"));
         if (!list.ok())
-            return UsageError(QStringLiteral("--chars: wrong item '%1'").arg(Readable(list.wrongItem)));
+            return UsageError(named + QStringLiteral("--chars: wrong item '%1'").arg(Readable(list.wrongItem)));
         if (!parser.isSet(chars) && parser.isSet(charsFile))
             how.request.codes.clear();
         else
@@ -774,9 +776,9 @@ int main(int argc, char *argv[])
         if (parser.isSet(text)) {
             how.text = DecodeUtf8(parser.value(text).toLatin1());
             if (!how.text)
-                return UsageError(QStringLiteral("--text: the string is not UTF-8"));
+                return UsageError(named + QStringLiteral("--text: the string is not UTF-8"));
             if (how.text->empty())
-                return UsageError(QStringLiteral("--text: the string is empty"));
+                return UsageError(named + QStringLiteral("--text: the string is empty"));
             how.request.codes = *how.text;
             std::sort(how.request.codes.begin(), how.request.codes.end());
             how.request.codes.erase(std::unique(how.request.codes.begin(), how.request.codes.end()), how.request.codes.end());

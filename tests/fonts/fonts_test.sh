@@ -93,7 +93,7 @@ tables() {
         && grep -q '(GFXglyph \*)font_tinyGlyphs, 0x20, 0x6A, 5};' out || fail "$(cat out)"
     for item in '0x41-' '0x41-40' '1x' 'U+D800' '0x110000' 'z-a' '' 'A,,j'; do
         expect 2 --font $tiny --chars "$item"
-        grep -q "^dotpress-convert: --chars: wrong item '" err || fail "$item: $(cat err)"
+        grep -q "^dotpress-convert: $tiny: --chars: wrong item '" err || fail "$item: $(cat err)"
     done
     printf 'jA\njA\t\n' >chars.txt
     expect 0 --font $tiny --chars-file chars.txt -o - && grep -c '^    {0x' out | grep -qx 2 && [ ! -s err ] || fail "chars-file $(cat out err)"
@@ -118,7 +118,7 @@ refusals() {
         expect 2 --font $font && grep -q "^${font%% *}: .*${case#*:}" err && [ -z "$(ls font_* text_* 2>&1 | grep -v 'No such')" ] || fail "$case: $(cat err)"
     done
     for args in "--format bin" "--size 8x8" "--rotate 90" "--inverse" "--text A --format gfxfont" "--font-size x" "tiny.bmp" "--text $(printf '\377')"; do
-        expect 2 --font $tiny $args && grep -q "^dotpress-convert: " err || fail "$args: $(cat err)"
+        expect 2 --font $tiny $args && grep -q "^dotpress-convert: $tiny: " err || fail "$args: $(cat err)"
     done
     grep -q "not UTF-8" err && expect 2 --fixed x.bmp && grep -q -- "--fixed is for fonts" err || fail "$(cat err)"
 }
