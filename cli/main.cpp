@@ -601,7 +601,8 @@ int main(int argc, char *argv[])
         "Converts 1-bit BMP files of the module's size (240 x 64 unless --size says otherwise), and with a\n"
         "preparation option (--fit, --threshold, --dither, --background, --align) any picture, into the bytes of a\n"
         "monochrome graphic LCD or OLED module in the chosen layout: a DB listing lcd_NAME.txt beside each\n"
-        "input, a C header or the bytes alone. With --to-bitmap, turns listings back into bitmaps.\n"
+        "input, a C header or the bytes alone. With --to-bitmap, turns listings back into bitmaps. With --font,\n"
+        "writes a font's glyph table, or with --text a text set in it, converted as a picture.\n"
         "An input - is standard input."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -682,7 +683,7 @@ int main(int argc, char *argv[])
                        background, rotate, flip, show, font, fontSize, chars, charsFile, fixed, text});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps (or pictures) to convert, or with --to-bitmap the listings."),
-                                 QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
+                                 QStringLiteral("BITMAP... | --to-bitmap LISTING... | --font FONT"));
 
     // Each argument's bytes one to one as Latin-1, so that a name that is
     // not UTF-8 comes back from the parser as it was given.
