@@ -5,7 +5,8 @@
 // for the designed module; with --leading-zero, the form assemblers take), a
 // C header or the bare bytes; with a preparation option, any other picture
 // fitted, thresholded or dithered for the module; with --to-bitmap, listings
-// back into bitmaps.
+// back into bitmaps; with --font, a font's glyph table, or a text set in it
+// converted as a picture.
 //
 // File names are taken as the bytes the system gave, for opening and for
 // naming outputs alike; messages show the bytes that are not UTF-8 escaped.
@@ -13,8 +14,11 @@
 #include "anypicture.h"
 #include "bitmapfile.h"
 #include "bytelayout.h"
+#include "charlist.h"
 #include "dotgrid.h"
 #include "encoder.h"
+#include "fontreader.h"
+#include "glyphtables.h"
 #include "listingformat.h"
 #include "listingreader.h"
 #include "outputfile.h"
@@ -44,7 +48,7 @@ namespace {
 
 enum Status { Converted = 0, Refused = 1, Failed = 2 };
 
-enum class Format { Asm, C, Bin, Png };
+enum class Format { Asm, C, Bin, Png, GfxFont };
 
 // One value of an option that takes a word: the word, what it stands for in
 // the code, and its help.
@@ -62,7 +66,8 @@ constexpr Choice<Format> Formats[] = {
     {"asm", Format::Asm, "the DB listing lcd_NAME.txt"},
     {"c", Format::C, "a C header lcd_NAME.h with the array lcd_NAME[N]"},
     {"bin", Format::Bin, "the bytes alone, lcd_NAME.bin"},
-    {"png", Format::Png, "a 1-bit PNG of the dots, lit black, lcd_NAME.png"},
+    {"png", Format::Png, "a 1-bit PNG of the dots, lit black, lcd_NAME.png (with --font, a specimen of the glyphs)"},
+    {"gfxfont", Format::GfxFont, "with --font, an Adafruit GFXfont header font_NAME.h"},
 };
 constexpr Choice<ByteLayout> Layouts[] = {
     {"rows-lsb", ByteLayout::RowsLsb, "rows from the top, 8 dots of a row a byte, the leftmost in bit 0 (the window's)"},
@@ -180,6 +185,7 @@ const char *Extension(Format format)
     case Format::Asm:
         return ".txt";
     case Format::C:
+    case Format::GfxFont:
         return ".h";
     case Format::Bin:
         return ".bin";
@@ -243,6 +249,16 @@ QString Readable(const QByteArray &name)
     return text;
 }
 
+// What the command line asks of a font.
+struct FontOptions
+{
+    FontRequest request;                    // its codes from --chars, or --text's
+    QByteArray charsFile;                   // more codes from this text
+    bool fixed = false;
+    std::optional<std::vector<char32_t>> text; // set as a picture, prepared as preparation says
+    Preparation preparation;
+};
+
 // What the command line asks for.
 struct Options
 {
@@ -258,6 +274,7 @@ struct Options
     QStringList preparationOptions;        // those given, "--fit" ..., for the note on admitted bitmaps
     bool show = false;    // the dots in braille after each path
     bool toBitmap = false;
+    std::optional<FontOptions> font; // the input is a font
 };
 
 // An input turned into dots, or the status it ends with.
@@ -281,7 +298,9 @@ public:
                 m_inputs.push_back({*id, input});
         int status = Converted;
         for (const QByteArray &input : inputs)
-            status = std::max<int>(status, m_options.toBitmap ? listingToBitmap(input) : convert(input));
+            status = std::max<int>(status, m_options.toBitmap ? listingToBitmap(input)
+                                           : m_options.font   ? convertFont(input)
+                                                              : convert(input));
         return status;
     }
 
@@ -381,22 +400,32 @@ private:
         PreparedPicture any = PrepareAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
         if (!any.ok())
             return {fail(input, any.error)};
-        PreparedDots &prepared = any.prepared;
-        if (m_options.preparation->autoThreshold)
+        return finish(input, std::move(any.prepared), how);
+    }
+
+    // Greys of width x height prepared for the module as how says.
+    InputDots prepare(const QByteArray &input, std::vector<std::uint8_t> greys, int width, int height, const Preparation &how)
+    {
+        return finish(input, PrepareGreys(std::move(greys), width, height, how, m_options.size, m_options.turn), how);
+    }
+
+    // Prepared dots as the input's: the threshold told when it was worked out.
+    InputDots finish(const QByteArray &input, PreparedDots prepared, const Preparation &how)
+    {
+        if (how.autoThreshold)
             m_err << Readable(input) << ": threshold " << prepared.threshold << Qt::endl;
         // Prepared, the dark dots are lit; Inverse lights the light ones.
+        const bool normal = m_options.sense == Sense::Normal;
         if (!normal)
             prepared.dots.invert();
         return {Converted, prepared.dots,
                 normal ? "Prepared: the dark dots lit." : "Prepared, inverse: the light dots lit."};
     }
 
-    // Dots to bytes in the chosen layout and format, written beside the
-    // input or where -o says.
-    Status writeDots(const QByteArray &input, const InputDots &in)
+    // Dots to bytes in the chosen layout and format, written to formed or
+    // where -o says.
+    Status writeDots(const QByteArray &input, const InputDots &in, const QByteArray &formed)
     {
-        const char *extension = Extension(m_options.format);
-        const QByteArray formed = OutputPathBeside(input, extension);
         const QByteArray path = m_options.target.isEmpty() ? formed : m_options.target;
         const QByteArray bytes = PackDots(in.dots, m_options.layout);
         switch (m_options.format) {
@@ -415,6 +444,8 @@ private:
             return write(input, path, bytes, in.dots);
         case Format::Png:
             return write(input, path, EncodePng(in.dots), in.dots);
+        case Format::GfxFont:
+            break;
         }
         return Failed;
     }
@@ -422,7 +453,91 @@ private:
     Status convert(const QByteArray &input)
     {
         const InputDots in = dotsOf(input);
-        return in.status == Converted ? writeDots(input, in) : in.status;
+        return in.status == Converted ? writeDots(input, in, OutputPathBeside(input, Extension(m_options.format)))
+                                      : in.status;
+    }
+
+    // A font read for the codes asked (--chars and --chars-file, or the
+    // text's), written as a glyph table or, with a text, as a picture.
+    Status convertFont(const QByteArray &input)
+    {
+        const FontOptions &how = *m_options.font;
+        FontRequest request = how.request;
+        QString reason;
+        if (!how.charsFile.isEmpty()) {
+            QFile file;
+            if (!open(how.charsFile, file, reason))
+                return fail(how.charsFile, QStringLiteral("cannot open: ") + reason);
+            const std::optional<std::vector<char32_t>> more = CharsOfText(file.readAll());
+            if (!more)
+                return fail(how.charsFile, QStringLiteral("--chars-file: the text is not UTF-8"));
+            request.codes.insert(request.codes.end(), more->begin(), more->end());
+            std::sort(request.codes.begin(), request.codes.end());
+            request.codes.erase(std::unique(request.codes.begin(), request.codes.end()), request.codes.end());
+        }
+        if (request.codes.empty())
+            return fail(how.charsFile, QStringLiteral("--chars-file: the text has no character but control characters"));
+        QFile file;
+        if (!open(input, file, reason))
+            return fail(input, QStringLiteral("cannot open: ") + reason);
+        const QByteArray bytes = file.read(MaxFontFileBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            return fail(input, QStringLiteral("cannot read: ") + file.errorString());
+        if (bytes.size() > MaxFontFileBytes)
+            return fail(input, QStringLiteral("a font file may have at most %1 bytes").arg(MaxFontFileBytes));
+        FontRead read = ReadFont(bytes, request);
+        if (!read.ok())
+            return fail(input, read.error);
+        if (!how.text) {
+            for (const char32_t code : read.missing)
+                m_err << CharName(code) << " is not in " << Readable(input) << '\n';
+            m_err.flush();
+            if (read.font.glyphs.empty())
+                return fail(input, QStringLiteral("none of the characters asked for is in the font"));
+        }
+        if (how.fixed)
+            for (const char32_t code : FixCells(read.font))
+                m_err << Readable(input) << ": " << CharName(code) << " lost dots outside the cell" << Qt::endl;
+        const QByteArray formed = FontOutputName(how.text ? "text_" : "font_", input,
+                                                 read.outline ? *request.pixels : 0, Extension(m_options.format));
+        if (how.text)
+            return writeText(input, read.font, formed);
+        const QByteArray path = m_options.target.isEmpty() ? formed : m_options.target;
+        const bool specimen = m_options.show || m_options.format == Format::Png;
+        const DotGrid dots = specimen ? DrawSpecimen(read.font) : DotGrid();
+        if (m_options.format == Format::Png)
+            return write(input, path, EncodePng(dots), dots);
+        const QByteArray named = path == StandardStream ? formed : path;
+        const QString identifier = CIdentifier(QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1)));
+        const GlyphTable table =
+            m_options.format == Format::GfxFont
+                ? FormatGfxFont(read.font, identifier, request.codes.front(), request.codes.back())
+                : FormatFontTable(read.font, identifier, m_options.layout,
+                                  QStringLiteral("%1 glyphs of %2%3.")
+                                      .arg(read.font.glyphs.size())
+                                      .arg(Readable(input.mid(input.lastIndexOf('/') + 1)))
+                                      .arg(read.outline ? QStringLiteral(" at %1 pixels").arg(*request.pixels) : QString())
+                                      .toUtf8());
+        return table.ok() ? write(input, path, table.text, dots) : fail(input, QString::fromUtf8(table.error));
+    }
+
+    // The text set in font into a 1-bit picture, prepared like any picture.
+    Status writeText(const QByteArray &input, const FontGlyphs &font, const QByteArray &formed)
+    {
+        const SetText set = SetLines(font, *m_options.font->text, MaxPicturePixels);
+        for (const char32_t code : set.missing)
+            m_err << Readable(input) << ": --text: " << CharName(code) << " is not in the font" << Qt::endl;
+        if (!set.missing.empty())
+            return Failed;
+        if (set.dots.width() == 0)
+            return fail(input, QStringLiteral("--text: the text set is %1 x %2 dots; a picture may have 1 to %3")
+                                   .arg(set.width).arg(set.height).arg(MaxPicturePixels));
+        std::vector<std::uint8_t> greys(std::size_t(set.width * set.height));
+        for (int y = 0; y < set.dots.height(); ++y)
+            for (int x = 0; x < set.dots.width(); ++x)
+                greys[std::size_t(y) * std::size_t(set.width) + std::size_t(x)] = set.dots.lit(x, y) ? 0 : 255;
+        return writeDots(input, prepare(input, std::move(greys), set.dots.width(), set.dots.height(), m_options.font->preparation),
+                         formed);
     }
 
     // A listing read as the LCD preview reads it, its bytes laid out as the
@@ -494,7 +609,8 @@ int main(int argc, char *argv[])
         "Converts 1-bit BMP files of the module's size (240 x 64 unless --size says otherwise), and with a\n"
         "preparation option (--fit, --threshold, --dither, --background, --align) any picture, into the bytes of a\n"
         "monochrome graphic LCD or OLED module in the chosen layout: a DB listing lcd_NAME.txt beside each\n"
-        "input, a C header or the bytes alone. With --to-bitmap, turns listings back into bitmaps.\n"
+        "input, a C header or the bytes alone. With --to-bitmap, turns listings back into bitmaps. With --font,\n"
+        "writes a font's glyph table, or with --text a text set in it, converted as a picture.\n"
         "An input - is standard input."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -541,11 +657,45 @@ int main(int argc, char *argv[])
     const QCommandLineOption show(QStringLiteral("show"),
                                   QStringLiteral("After each path, print the dots as braille, a character for 2 x 4 dots, "
                                                  "a lit dot raised. Not with -o -."));
+    const QCommandLineOption font(QStringLiteral("font"),
+                                  QStringLiteral("Read FILE, a bitmap font (BDF, PCF, .pcf.gz, OTB) or an outline font "
+                                                 "(TTF, OTF) with a Unicode character map, and write its glyph table "
+                                                 "font_NAME.h in the current folder: NAME is the file's name without its "
+                                                 "extensions, with _PX for an outline font. Not with pictures."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption fontSize(QStringLiteral("font-size"),
+                                      QStringLiteral("With --font: an outline font's em in pixels, not points (needed), "
+                                                     "or the strike of that many rows of a bitmap font (needed when it "
+                                                     "has several); from 1 to %1. With --threshold, outlines are "
+                                                     "rendered in 256 levels, a dot lit where 255 - coverage < T.")
+                                          .arg(MaxFontPixels),
+                                      QStringLiteral("PX"));
+    const QCommandLineOption chars(QStringLiteral("chars"),
+                                   QStringLiteral("With --font: the characters of the table, comma-separated: code points "
+                                                  "(65, 0x41, U+0041), ranges (0xA0-0xFF, ä-ü) or literal UTF-8 "
+                                                  "characters, each taken (default 32-126). One the font lacks is left "
+                                                  "out and named."),
+                                   QStringLiteral("LIST"));
+    const QCommandLineOption charsFile(QStringLiteral("chars-file"),
+                                       QStringLiteral("With --font: every distinct character of the UTF-8 text FILE, its "
+                                                      "control characters (line ends, tabs) left out; with --chars, "
+                                                      "both lists."),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption fixed(QStringLiteral("fixed"),
+                                   QStringLiteral("With --font: every glyph's box one cell, the widest advance x (ascent + "
+                                                  "descent) with the baseline at row ascent, and every advance the "
+                                                  "cell's width; a glyph that loses dots outside it is named."));
+    const QCommandLineOption text(QStringLiteral("text"),
+                                  QStringLiteral("With --font: set STRING (UTF-8; a newline character starts a line) "
+                                                 "into a 1-bit picture and convert it as a picture, to text_NAME with "
+                                                 "the format's extension; --fit none unless given. A character the "
+                                                 "font lacks fails."),
+                                  QStringLiteral("STRING"));
     parser.addOptions({inverse, format, size, layout, leadingZero, progmem, toBitmap, output, fit, align, threshold, dither,
-                       background, rotate, flip, show});
+                       background, rotate, flip, show, font, fontSize, chars, charsFile, fixed, text});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps (or pictures) to convert, or with --to-bitmap the listings."),
-                                 QStringLiteral("BITMAP... | --to-bitmap LISTING..."));
+                                 QStringLiteral("BITMAP... | --to-bitmap LISTING... | --font FONT"));
 
     // Each argument's bytes one to one as Latin-1, so that a name that is
     // not UTF-8 comes back from the parser as it was given.
@@ -601,6 +751,65 @@ int main(int argc, char *argv[])
     std::vector<QByteArray> inputs;
     for (const QString &input : parser.positionalArguments())
         inputs.push_back(input.toLatin1());
+    if (parser.isSet(font)) {
+        // Every message names the font.
+        const QString named = Readable(parser.value(font).toLatin1()) + QLatin1String(": ");
+        // A glyph table is c, gfxfont or png and takes no picture option; a
+        // text is a picture, so gfxfont is not for it.
+        if (!inputs.empty() || parser.isSet(toBitmap))
+            return UsageError(named + QStringLiteral("--font takes neither a picture nor --to-bitmap"));
+        if (parser.isSet(text) && (formatValue == Format::GfxFont || parser.isSet(chars) || parser.isSet(charsFile)))
+            return UsageError(named + QStringLiteral("--text sets a picture: not with --format gfxfont, --chars or --chars-file"));
+        if (!parser.isSet(text) && parser.isSet(format) && (formatValue == Format::Asm || formatValue == Format::Bin))
+            return UsageError(named + QStringLiteral("--format %1: a glyph table is written as c, gfxfont or png").arg(parser.value(format)));
+        if (!parser.isSet(text))
+            for (const QCommandLineOption *picture : {&size, &fit, &align, &rotate, &flip, &dither, &background, &inverse,
+                                                           &leadingZero})
+                if (parser.isSet(*picture))
+                    return UsageError(named + QStringLiteral("--%1 is for pictures: a glyph table takes none").arg(picture->names().front()));
+        if (autoThreshold)
+            return UsageError(named + QStringLiteral("--threshold: auto is for pictures, not fonts"));
+        FontOptions how;
+        if (parser.isSet(fontSize)) {
+            bool read = false;
+            how.request.pixels = parser.value(fontSize).toInt(&read);
+            if (!read || *how.request.pixels < 1 || *how.request.pixels > MaxFontPixels || parser.value(fontSize).startsWith(QLatin1Char('+')))
+                return UsageError(named + QStringLiteral("--font-size: '%1' is not a whole number from 1 to %2")
+                                      .arg(parser.value(fontSize)).arg(MaxFontPixels));
+        }
+        if (parser.isSet(threshold))
+            how.request.threshold = thresholdValue;
+        const CharList list = ParseCharList(parser.isSet(chars) ? parser.value(chars).toLatin1() : QByteArray("32-126"));
+        if (!list.ok())
+            return UsageError(named + QStringLiteral("--chars: wrong item '%1'").arg(Readable(list.wrongItem)));
+        if (!parser.isSet(chars) && parser.isSet(charsFile))
+            how.request.codes.clear();
+        else
+            how.request.codes = list.codes;
+        how.charsFile = parser.value(charsFile).toLatin1();
+        how.fixed = parser.isSet(fixed);
+        if (parser.isSet(text)) {
+            how.text = DecodeUtf8(parser.value(text).toLatin1());
+            if (!how.text)
+                return UsageError(named + QStringLiteral("--text: the string is not UTF-8"));
+            if (how.text->empty())
+                return UsageError(named + QStringLiteral("--text: the string is empty"));
+            how.request.codes = *how.text;
+            std::sort(how.request.codes.begin(), how.request.codes.end());
+            how.request.codes.erase(std::unique(how.request.codes.begin(), how.request.codes.end()), how.request.codes.end());
+            how.preparation = Preparation{parser.isSet(fit) ? *fitValue : Fit::None, *backgroundValue, 128, *ditherValue, *alignValue};
+        }
+        inputs.push_back(parser.value(font).toLatin1());
+        options.font = how;
+        if (!parser.isSet(format))
+            options.format = parser.isSet(text) ? Format::Asm : Format::C;
+    } else if (formatValue == Format::GfxFont) {
+        return UsageError(QStringLiteral("--format gfxfont is for fonts (--font)"));
+    } else {
+        for (const QCommandLineOption *fontOnly : {&fontSize, &chars, &charsFile, &fixed, &text})
+            if (parser.isSet(*fontOnly))
+                return UsageError(QStringLiteral("--%1 is for fonts (--font)").arg(fontOnly->names().front()));
+    }
     if (inputs.empty())
         return UsageError(parser.isSet(toBitmap) ? QStringLiteral("no listing given") : QStringLiteral("no bitmap given"));
     if (!parser.isSet(output) && std::find(inputs.begin(), inputs.end(), StandardStream) != inputs.end())
@@ -609,7 +818,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(output) && (options.target.isEmpty() || inputs.size() != 1))
         return UsageError(QStringLiteral("-o takes a file name and exactly one input"));
 
-    options.format = *formatValue;
+    if (!options.font || parser.isSet(format))
+        options.format = *formatValue;
     options.layout = *layoutValue;
     options.size = *sizeValue;
     options.turn = Turn{*rotateValue, *flipValue};

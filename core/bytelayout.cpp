@@ -31,12 +31,11 @@ Place PlaceOf(int x, int y, int width, ByteLayout layout)
 QByteArray PackDots(const DotGrid &dots, ByteLayout layout)
 {
     QByteArray bytes(ByteCount(dots.size(), layout), '\0');
+    char *data = bytes.data();
     for (int y = 0; y < dots.height(); ++y) {
         for (int x = 0; x < dots.width(); ++x) {
-            if (!dots.lit(x, y))
-                continue;
             const Place place = PlaceOf(x, y, dots.width(), layout);
-            bytes[place.byte] = char(std::uint8_t(bytes[place.byte]) | (1u << place.bit));
+            data[place.byte] = char(std::uint8_t(data[place.byte]) | (unsigned(dots.lit(x, y)) << place.bit));
         }
     }
     return bytes;

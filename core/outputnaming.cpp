@@ -42,6 +42,18 @@ QByteArray OutputName(QByteArrayView fileName, QByteArrayView extension)
     return "lcd_" + name;
 }
 
+QByteArray FontOutputName(QByteArrayView prefix, QByteArrayView fontPath, int pixels, QByteArrayView extension)
+{
+    QByteArray name = fontPath.sliced(fontPath.lastIndexOf('/') + 1).toByteArray();
+    const qsizetype dot = name.indexOf('.', 1);
+    if (dot > 0)
+        name.truncate(dot);
+    if (pixels > 0)
+        name += '_' + QByteArray::number(pixels);
+    const QString identifier = CIdentifier(QString::fromUtf8(prefix.toByteArray() + name + ".h"));
+    return identifier.toUtf8() + extension.toByteArray();
+}
+
 QByteArray OutputPathBeside(const QByteArray &inputPath, QByteArrayView extension)
 {
     const qsizetype slash = inputPath.lastIndexOf('/');

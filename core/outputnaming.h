@@ -16,6 +16,13 @@
 //   logo.dib -> lcd_logo.txt    logo      -> lcd_logo.txt
 QByteArray OutputName(QByteArrayView fileName, QByteArrayView extension);
 
+// A font's output name, for the current folder since fonts live in system
+// folders: prefix ("font_"), the font's file name without folder and
+// without every extension ("spleen-8x16.pcf.gz" -> "spleen-8x16"), "_PX"
+// for pixels above 0, then every character outside A-Z, a-z, 0-9 and "_"
+// replaced by "_", and extension: font_spleen_8x16.h, font_DejaVuSans_16.h.
+QByteArray FontOutputName(QByteArrayView prefix, QByteArrayView fontPath, int pixels, QByteArrayView extension);
+
 // The output's path beside an input: its folder ("." for none), "/" and its
 // OutputName.
 QByteArray OutputPathBeside(const QByteArray &inputPath, QByteArrayView extension);

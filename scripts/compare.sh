@@ -7,13 +7,16 @@
 # 8192 x 8192 PNG prepared by each (Pillow's script decoding the JPEG at the
 # scale it needs, draft), with their peak memory (/usr/bin/time -v), beside
 # dotpress-convert on a 20 x 20 PNG (the floor of its loaded libraries);
-# then one dotpress-convert call over 1000 bitmaps.
+# then one dotpress-convert call over 1000 bitmaps; and every glyph of
+# unifont (57 086 characters) into a C header against pcf2bdf converting the
+# same font, uncompressed, to BDF.
 #
 #   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
 #
 # RUNS (default 30) sets how often each single-bitmap command runs; BIG_RUNS
 # (default 5) each command on a large picture; BATCH_RUNS (default 7) how
-# often the 1000-bitmap call runs. The commands take turns, so
+# often the 1000-bitmap call runs; FONT_RUNS (default 10) the unifont
+# commands. The commands take turns, so
 # a change in the machine's load falls on all of them alike. Medians are
 # printed, and their ratios.
 set -euo pipefail
@@ -23,6 +26,7 @@ build="$(realpath -m "${1:-$here/build-bench}")"
 runs="${RUNS:-30}"
 batch_runs="${BATCH_RUNS:-7}"
 big_runs="${BIG_RUNS:-5}"
+font_runs="${FONT_RUNS:-10}"
 convert_bin="$build/bin/dotpress-convert"
 floor_bin="$build/bin/dotpress-floor"
 sample="$here/samples/dotpress-logo.bmp"
@@ -35,7 +39,8 @@ sample="$here/samples/dotpress-logo.bmp"
 python=/usr/bin/python3
 magick=/usr/bin/convert
 source "$here/scripts/setup.sh"
-dotpress_install "${DOTPRESS_PACKAGES[@]}" python3 python3-pil imagemagick eatmydata time
+dotpress_install "${DOTPRESS_PACKAGES[@]}" python3 python3-pil imagemagick eatmydata time \
+    xfonts-unifont pcf2bdf
 # A fresh clone: the Release build that scripts/bench.sh makes.
 [[ -x $convert_bin && -x $floor_bin ]] || dotpress_build "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 eatmydata_lib="$(ldconfig -p | awk '/libeatmydata\.so /{print $NF; exit}')"
@@ -67,10 +72,10 @@ echo "Pillow $("$python" -c 'import PIL; print(PIL.__version__)'), $("$magick" -
 echo
 
 cd "$work"
-"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" <<'PY'
-import os, re, statistics, subprocess, sys, time
+"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" "$font_runs" <<'PY'
+import gzip, os, re, statistics, subprocess, sys, time
 
-runs, batch_runs, big_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8])
+runs, batch_runs, big_runs, font_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8]), int(sys.argv[9])
 dotpress, floor, python, magick, eatmydata = sys.argv[3:8]
 devnull = subprocess.DEVNULL
 
@@ -214,4 +219,26 @@ if len(batch) > 1:
           f"{100 * (durable - unsynced) / durable:.0f} % of the call")
 else:
     print("  (install eatmydata to see what the syncs cost of it)")
+print()
+
+# Every glyph of unifont (U+0000 to U+FFFF asked for; the codes it lacks are
+# named on standard error) into a C header, against pcf2bdf on the same font
+# uncompressed, which writes its BDF without a sync.
+unifont = "/usr/share/fonts/X11/misc/unifont.pcf.gz"
+with gzip.open(unifont) as packed, open("unifont.pcf", "wb") as plain:
+    plain.write(packed.read())
+fonts = [
+    ("dotpress-convert --font unifont.pcf.gz", [dotpress, "--font", unifont, "--chars", "0-0xFFFF", "-o", "unifont.h"], None),
+    ("pcf2bdf unifont.pcf (uncompressed)", ["pcf2bdf", "-o", "unifont.bdf", "unifont.pcf"], None),
+]
+if eatmydata:
+    fonts.append(("dotpress-convert, the sync skipped (eatmydata)", fonts[0][1], dict(os.environ, LD_PRELOAD=eatmydata)))
+font_medians = race(fonts, font_runs)
+print(f"Every glyph of unifont to a C header, median of {font_runs} runs each:")
+for name, _, _ in fonts:
+    print(f"  {name:50s} {ms(font_medians[name])}")
+ours, theirs = font_medians[fonts[0][0]], font_medians[fonts[1][0]]
+print(f"  dotpress-convert / pcf2bdf = {ours / theirs:.3f}  (target <= 1.5)")
+if eatmydata:
+    print(f"  without the sync: {font_medians[fonts[2][0]] / theirs:.3f}")
 PY

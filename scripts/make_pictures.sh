@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the picture of the README's "Preparing any picture" (docs/picture.png,
+# Draws the pictures of the README: the picture of "Preparing any picture" (docs/picture.png,
 # shapes and a grey ramp, no photograph) and what each dithering makes of it
 # on the module, drawn as the LCD preview draws a listing: black dots for 1
 # bits, green for 0, here twice the size (docs/dither-METHOD.png).
@@ -44,3 +44,9 @@ convert "$root/docs/picture.png" -evaluate multiply 0.4 "$work/dim.png"
 png dim-128 --fit contain "$work/dim.png"
 png dim-auto --fit contain --threshold auto "$work/dim.png"
 cat "$work/dim-auto.err"
+
+# The README's "Fonts and text": a font's specimen and a label set in it, as
+# the converter draws them, twice the size.
+spleen=/usr/share/fonts/X11/misc/spleen-8x16.pcf.gz
+png font-specimen --font "$spleen"
+png font-label --font "$spleen" --text "$(printf 'Boiler 72 \302\260C\nPump on')" --size 128x32 --align top-left

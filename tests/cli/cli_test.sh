@@ -142,7 +142,7 @@ layouts() {
     expect 1 --size 128x64 bit-order.bmp && grep -q "^bit-order.bmp: Picture Resolution is limit to 128 x 64" "$work/err" || fail "refusal"
     for bad in "size 128*64:'128\*64' is not WxH with W and H from 1 to 4096" "size 4097x1:'4097x1' is not" \
         "size 0x8:'0x8' is not" "layout pages:unknown layout 'pages' (rows-lsb, rows-msb, pages-lsb, pages-msb)" \
-        "format hex:unknown format 'hex' (asm, c, bin, png)" "fit fill:unknown fit 'fill' (contain, cover, stretch, none)" \
+        "format hex:unknown format 'hex' (asm, c, bin, png, gfxfont)" "fit fill:unknown fit 'fill' (contain, cover, stretch, none)" \
         "dither floyd:unknown method 'floyd' (none, floyd-steinberg, atkinson, bayer4, bayer8)" \
         "background grey:unknown background 'grey' (white, black)" "threshold 1e3:'1e3' is not a whole number from 0 to 256 or auto"; do
         option=${bad%%:*}
