@@ -6,27 +6,23 @@
 #include <algorithm>
 #include <cstdint>
 
-QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
-                        QByteArrayView senseNote)
+namespace {
+
+// The guard: the identifier in capitals and "_H", LCD_LOGO_H for lcd_logo.
+// One that starts with "_" ("_2x" for 2x.h) gets "DOTPRESS" in front: "_"
+// and a capital start a name reserved to the compiler, and "LCD" would make
+// it the guard of lcd_2x.h.
+QByteArray CGuard(const QString &identifier)
 {
-    // The guard: the identifier in capitals and "_H", LCD_LOGO_H for lcd_logo.
-    // One that starts with "_" ("_2x" for 2x.h) gets "DOTPRESS" in front: "_"
-    // and a capital start a name reserved to the compiler, and "LCD" would
-    // make it the guard of lcd_2x.h.
     QString guard = identifier.toUpper() + QLatin1String("_H");
     if (guard.startsWith(QLatin1Char('_')))
         guard.prepend(QLatin1String("DOTPRESS"));
+    return guard.toLatin1();
+}
 
-    const QByteArray name = identifier.toLatin1();
-    const QByteArray guardName = guard.toLatin1();
-    QByteArray out;
-    out += "/* " + name + ": a picture of " + QByteArray::number(size.width) + " x "
-           + QByteArray::number(size.height) + " dots for a graphic LCD module.\n"
-           " * " + DescribeLayout(size, layout) + "\n"
-           " * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
-    out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
-    out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size())
-           + "] = {\n";
+// The bytes as C constants, eight a line, each line indented by four spaces.
+void AppendCBytes(QByteArray &out, QByteArrayView bytes)
+{
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = std::uint8_t(bytes[i]);
         out += i % 8 == 0 ? "    0x" : " 0x";
@@ -37,8 +33,102 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize
         if (i % 8 == 7 || i + 1 == bytes.size())
             out += '\n';
     }
+}
+
+} // namespace
+
+QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
+                        QByteArrayView senseNote)
+{
+    const QByteArray name = identifier.toLatin1();
+    const QByteArray guardName = CGuard(identifier);
+    QByteArray out;
+    out += "/* " + name + ": a picture of " + QByteArray::number(size.width) + " x "
+           + QByteArray::number(size.height) + " dots for a graphic LCD module.\n"
+           " * " + DescribeLayout(size, layout) + "\n"
+           " * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
+    out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
+    out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size())
+           + "] = {\n";
+    AppendCBytes(out, bytes);
     out += "};\n\n#endif /* " + guardName + " */\n";
     return out;
+}
+
+QByteArrayView PackedFrames::frame(int index) const
+{
+    return QByteArrayView(bytes).sliced(index * frameBytes(), frameBytes());
+}
+
+QByteArray FrameTitle(int index, int count, unsigned long delay)
+{
+    return "frame " + QByteArray::number(index + 1) + " of " + QByteArray::number(count) + ", "
+           + QByteArray::number(quint64(delay)) + " ms";
+}
+
+QByteArray FormatCFrames(const PackedFrames &frames, const QString &identifier, QByteArrayView senseNote)
+{
+    const QByteArray name = identifier.toLatin1(), upper = identifier.toUpper().toLatin1();
+    const QByteArray guardName = CGuard(identifier);
+    const QByteArray count = QByteArray::number(frames.count()), frameBytes = QByteArray::number(frames.frameBytes());
+    QByteArray out;
+    out += "/* " + name + ": " + count + " frames of " + QByteArray::number(frames.size.width) + " x "
+           + QByteArray::number(frames.size.height) + " dots for a graphic LCD module, and the milliseconds each is "
+           "shown (0: the\n * file gave none; browsers show 0 as 100).\n * " + DescribeLayout(frames.size, frames.layout)
+           + "\n * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
+    out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
+    out += "#define " + upper + "_WIDTH " + QByteArray::number(frames.size.width) + "\n";
+    out += "#define " + upper + "_HEIGHT " + QByteArray::number(frames.size.height) + "\n";
+    out += "#define " + upper + "_BYTES " + frameBytes + "\n";
+    out += "#define " + upper + "_FRAMES " + count + "\n\n";
+    out += "static const unsigned char " + name + '[' + count + "][" + frameBytes + "] = {\n";
+    for (int index = 0; index < frames.count(); ++index) {
+        out += "    /* " + FrameTitle(index, frames.count(), frames.delays[std::size_t(index)]) + " */\n    {\n";
+        AppendCBytes(out, frames.frame(index));
+        out += index + 1 < frames.count() ? "    },\n" : "    }\n";
+    }
+    out += "};\n\nstatic const unsigned long " + name + "_delays[" + count + "] = {\n";
+    for (int index = 0; index < frames.count(); ++index) {
+        out += index % 8 == 0 ? "    " : " ";
+        out += QByteArray::number(quint64(frames.delays[std::size_t(index)]));
+        if (index + 1 < frames.count())
+            out += ',';
+        if (index % 8 == 7 || index + 1 == frames.count())
+            out += '\n';
+    }
+    out += "};\n\n#endif /* " + guardName + " */\n";
+    return out;
+}
+
+QByteArray FormatFramesListing(const PackedFrames &frames, ListingForm form)
+{
+    QByteArray out;
+    for (int index = 0; index < frames.count(); ++index)
+        out += "; " + FrameTitle(index, frames.count(), frames.delays[std::size_t(index)]) + "\r\n"
+               + FormatListing(frames.frame(index), form);
+    return out;
+}
+
+QByteArray EncodeFramesPng(const PackedFrames &frames)
+{
+    const int width = frames.size.width, gap = 1;
+    DotGrid strip(DotSize{frames.count() * (width + gap) - gap, frames.size.height});
+    for (int index = 0; index < frames.count(); ++index) {
+        const DotGrid dots = frames.dots(index);
+        for (int y = 0; y < dots.height(); ++y)
+            for (int x = 0; x < width; ++x)
+                strip.set(index * (width + gap) + x, y, dots.lit(x, y));
+    }
+    return EncodePng(strip);
+}
+
+QByteArray FramesBraille(const PackedFrames &frames)
+{
+    QByteArray text;
+    for (int index = 0; index < frames.count(); ++index)
+        text += FrameTitle(index, frames.count(), frames.delays[std::size_t(index)]) + '\n'
+                + BrailleText(frames.dots(index));
+    return text;
 }
 
 namespace {

@@ -28,14 +28,9 @@ Turn TurnOf(QImageIOHandler::Transformations transformation)
 GreyPicture DecodeAnyPicture(QIODevice &device, QByteArray bytes, const Preparation &how, DotSize module, Turn turn)
 {
     GreyPicture picture;
-    if (!ReadUpTo(device, bytes, MaxPictureFileBytes + 1, picture.error)) {
-        picture.error = QStringLiteral("cannot read: ") + picture.error;
+    picture.error = ReadPictureFile(device, bytes);
+    if (!picture.ok())
         return picture;
-    }
-    if (bytes.size() > MaxPictureFileBytes) {
-        picture.error = QStringLiteral("the picture is larger than %1 MiB").arg(MaxPictureFileBytes >> 20);
-        return picture;
-    }
     const int b = BackgroundGrey(how.background);
     WatchedBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -1,5 +1,7 @@
 #include "greypicture.h"
 
+#include "bitmapfile.h"
+
 bool BeginGreys(GreyPicture &picture, qint64 width, qint64 height)
 {
     if (width < 1 || height < 1 || width * height > MaxPicturePixels || width > MaxPictureSide || height > MaxPictureSide) {
@@ -21,4 +23,14 @@ QString IncompleteData()
 QString Undecodable(const QString &reason)
 {
     return QStringLiteral("the picture cannot be decoded: ") + reason;
+}
+
+QString ReadPictureFile(QIODevice &device, QByteArray &bytes)
+{
+    QString error;
+    if (!ReadUpTo(device, bytes, MaxPictureFileBytes + 1, error))
+        return QStringLiteral("cannot read: ") + error;
+    if (bytes.size() > MaxPictureFileBytes)
+        return QStringLiteral("the picture is larger than %1 MiB").arg(MaxPictureFileBytes >> 20);
+    return {};
 }

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +30,11 @@ struct GreyPicture
 // Takes width x height for picture, reserving its greys, or sets its error
 // when a side is below 1 or the picture has more than MaxPicturePixels.
 bool BeginGreys(GreyPicture &picture, qint64 width, qint64 height);
+
+// Reads the rest of device after the bytes already read from it into bytes;
+// the reason when it cannot, or when the file is larger than
+// MaxPictureFileBytes; empty when the whole file is in bytes.
+QString ReadPictureFile(QIODevice &device, QByteArray &bytes);
 
 // The failures every decoder reports alike.
 QString IncompleteData();
