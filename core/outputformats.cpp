@@ -76,8 +76,7 @@ QByteArray FormatCFrames(const PackedFrames &frames, const QString &identifier, 
            + QByteArray::number(frames.size.height) + " dots for a graphic LCD module, and the milliseconds each is "
            "shown (0: the\n * file gave none; browsers show 0 as 100).\n * " + DescribeLayout(frames.size, frames.layout)
            + "\n * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
-    out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n";
-    out += "#define " + upper + "_WIDTH " + QByteArray::number(frames.size.width) + "\n";
+    out += "#ifndef " + guardName + "\n#define " + guardName + "\n\n#define " + upper + "_WIDTH " + QByteArray::number(frames.size.width) + "\n";
     out += "#define " + upper + "_HEIGHT " + QByteArray::number(frames.size.height) + "\n";
     out += "#define " + upper + "_BYTES " + frameBytes + "\n";
     out += "#define " + upper + "_FRAMES " + count + "\n\n";

@@ -51,6 +51,13 @@ done
 # The first frame, worked by hand: rows 00001111 01230123 33333333 22221111 10101010 00330033, black lit.
 expect 0 --size 8x6 --fit none --align top-left --format bin --frames -o - a.gif
 [ "$(head -c 6 out | hex)" = 0f110000aa33 ] || fail "first frame $(hex out)"
+# An animated WebP (Pillow's, lossless) through Qt's reader: its frames and delays.
+/usr/bin/python3 -c 'from PIL import Image
+f = [Image.open(n) for n in ("p0.png", "p1.png", "p4.png")]
+f[0].save("w.webp", save_all=True, append_images=f[1:], duration=[30, 0, 50], lossless=True)'
+expect 0 --size 8x6 --frames -o w.txt w.webp && expect 0 --size 8x6 --frames -o p.txt p0.png p1.png p4.png
+[ "$(grep "^;" w.txt | tr -d '\r' | tr '\n' ' ')" = "; frame 1 of 3, 30 ms ; frame 2 of 3, 0 ms ; frame 3 of 3, 50 ms " ] &&
+    sed /^\;/d w.txt >w.db && sed /^\;/d p.txt | cmp - w.db || fail "webp"
 # Every output form read by C: the header's frames and delays against the
 # listing's and the braille's titles, the bin's bytes, the PNG strip's width.
 for f in c:h asm:txt bin:bin png:png; do expect 0 --size 8x6 --format ${f%:*} --frames --show -o a.${f#*:} a.gif; done
