@@ -5,13 +5,16 @@
 # ImageMagick writing XBM from the same bitmap; a 1024 x 768 PNG prepared
 # (fitted, Floyd-Steinberg) by each of the three; an 8000 x 6000 JPEG and an
 # 8192 x 8192 PNG prepared by each, with their peak memory (/usr/bin/time -v);
-# then one dotpress-convert call over 1000 bitmaps.
+# then one dotpress-convert call over 1000 bitmaps; last, every frame of a
+# 400-frame 480 x 270 GIF prepared for a 128 x 64 module by dotpress-convert
+# --frames and by ImageMagick, with their peak memory.
 #
 #   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
 #
 # RUNS (default 30) sets how often each single-bitmap command runs; BIG_RUNS
 # (default 3) each command on a large picture; BATCH_RUNS (default 7) how
-# often the 1000-bitmap call runs. The commands take turns, so
+# often the 1000-bitmap call runs; FRAMES_RUNS (default 5) each command on the
+# animation. FRAMES_ONLY=1 runs the animation's part alone. The commands take turns, so
 # a change in the machine's load falls on all of them alike. Medians are
 # printed, and their ratios.
 set -euo pipefail
@@ -51,8 +54,19 @@ cp "$sample" "$work/x.bmp"
 # Large pictures: a plasma scaled up as a photo's JPEG, and a PNG at the most
 # pixels a picture may have, drawn as in.png (by Pillow: ImageMagick's policy
 # refuses to draw it) so that its file stays within the 64 MiB read of a picture.
-"$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
+# An animation of 400 frames of 480 x 270: a grey ramp, a dark disc going round
+# and a light square sliding, each frame stored as the rectangle that changed.
 "$python" -c "from PIL import Image, ImageDraw
+import math
+ramp = Image.linear_gradient('L').rotate(90).resize((480, 270)); frames = []
+for i in range(400):
+    im = ramp.copy(); draw = ImageDraw.Draw(im); a = 2 * math.pi * i / 100
+    x, y = 240 + 150 * math.cos(a), 135 + 80 * math.sin(a)
+    draw.ellipse((x - 40, y - 40, x + 40, y + 40), fill=40); draw.rectangle((i % 440, 200, i % 440 + 40, 260), fill=220)
+    frames.append(im)
+frames[0].save('$work/anim.gif', save_all=True, append_images=frames[1:], duration=40, loop=0)"
+[[ -n ${FRAMES_ONLY:-} ]] || "$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
+[[ -n ${FRAMES_ONLY:-} ]] || "$python" -c "from PIL import Image, ImageDraw
 im = Image.linear_gradient('L').rotate(90).resize((8192, 8192)).convert('RGB'); draw = ImageDraw.Draw(im)
 draw.ellipse((-900, 800, 5700, 7400), fill='#404040'); draw.rectangle((4800, 1600, 7600, 6400), fill='#c0c0c0')
 im.save('$work/big.png')"
@@ -66,11 +80,13 @@ echo "Pillow $("$python" -c 'import PIL; print(PIL.__version__)'), $("$magick" -
 echo
 
 cd "$work"
-"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" <<'PY'
+"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" \
+    "${FRAMES_RUNS:-5}" "${FRAMES_ONLY:-}" <<'PY'
 import os, re, statistics, subprocess, sys, time
 
-runs, batch_runs, big_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8])
+runs, batch_runs, big_runs, frames_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8]), int(sys.argv[9])
 dotpress, floor, python, magick, eatmydata = sys.argv[3:8]
+frames_only = bool(sys.argv[10])
 devnull = subprocess.DEVNULL
 
 
@@ -97,6 +113,50 @@ def race(commands, rounds):
 
 def ms(seconds):
     return f"{seconds * 1000:8.2f} ms"
+
+
+def peak(argv):
+    """Runs argv under /usr/bin/time -v: its wall time in seconds and its
+    peak resident memory in MB."""
+    start = time.perf_counter()
+    done = subprocess.run(["/usr/bin/time", "-v"] + argv, stdout=devnull, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    if done.returncode != 0:
+        sys.exit(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.decode()}")
+    kbytes = int(re.search(rb"Maximum resident set size \(kbytes\): (\d+)", done.stderr).group(1))
+    return elapsed, kbytes / 1000
+
+
+def peaks(commands, rounds):
+    """Runs the commands in turn under peak(), rounds times, and prints each
+    one's median time and median peak memory; gives the two medians by name."""
+    measured = {name: [] for name, _ in commands}
+    for _ in range(rounds):
+        for name, argv in commands:
+            measured[name].append(peak(argv))
+    for name, _ in commands:
+        measured[name] = (statistics.median(t for t, _ in measured[name]),
+                          statistics.median(m for _, m in measured[name]))
+        print(f"  {name:56s} {ms(measured[name][0])} {measured[name][1]:8.1f} MB")
+    return measured
+
+
+# Every frame of the animation, coalesced as a browser shows it, fitted to
+# 128 x 64 on white and made 1-bit, by each.
+animation = [
+    ("dotpress-convert --frames --size 128x64 --format bin",
+     [dotpress, "--frames", "--size", "128x64", "--format", "bin", "-o", "lcd_anim.bin", "anim.gif"]),
+    ("ImageMagick convert -coalesce -resize -extent -monochrome",
+     [magick, "anim.gif", "-coalesce", "-resize", "128x64", "-background", "white", "-gravity", "center",
+      "-extent", "128x64", "-monochrome", "anim_im.xbm"]),
+]
+print(f"A 400-frame 480 x 270 GIF reduced to 128 x 64, median of {frames_runs} runs each (time, peak memory):")
+ours, im = peaks(animation, frames_runs).values()
+print(f"  dotpress-convert / ImageMagick = {ours[0] / im[0]:.3f} time, {ours[1] / im[1]:.3f} memory  "
+      f"(targets <= 0.5, <= 0.25)")
+print()
+if frames_only:
+    sys.exit(0)
 
 
 single = [
@@ -143,20 +203,6 @@ print(f"  dotpress-convert / ImageMagick = {ours / prepared[prepare[1][0]]:.3f} 
 print(f"  dotpress-convert / Pillow      = {ours / prepared[prepare[2][0]]:.3f}  (target <= 0.5)")
 print()
 
-
-
-def peak(argv):
-    """Runs argv under /usr/bin/time -v: its wall time in seconds and its
-    peak resident memory in MB."""
-    start = time.perf_counter()
-    done = subprocess.run(["/usr/bin/time", "-v"] + argv, stdout=devnull, stderr=subprocess.PIPE)
-    elapsed = time.perf_counter() - start
-    if done.returncode != 0:
-        sys.exit(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.decode()}")
-    kbytes = int(re.search(rb"Maximum resident set size \(kbytes\): (\d+)", done.stderr).group(1))
-    return elapsed, kbytes / 1000
-
-
 pillow_thumbnail = ("from PIL import Image; import sys\n"
                     "im = Image.open(sys.argv[1]); im.thumbnail((240, 64), Image.BOX); im = im.convert('RGB')\n"
                     "canvas = Image.new('RGB', (240, 64), 'white')\n"
@@ -171,16 +217,8 @@ for picture, label in (("big.jpg", "An 8000 x 6000 JPEG"), ("big.png", "An 8192 
           "-colorspace", "gray", "-dither", "FloydSteinberg", "-monochrome", "big_im.xbm"]),
         ("Pillow thumbnail (box), paste, Floyd-Steinberg", [python, "-c", pillow_thumbnail, picture]),
     ]
-    measured = {name: [] for name, _ in large}
-    for _ in range(big_runs):
-        for name, argv in large:
-            measured[name].append(peak(argv))
     print(f"{label} prepared for the module, median of {big_runs} runs each (time, peak memory):")
-    for name, _ in large:
-        seconds = statistics.median(t for t, _ in measured[name])
-        megabytes = statistics.median(m for _, m in measured[name])
-        measured[name] = (seconds, megabytes)
-        print(f"  {name:56s} {ms(seconds)} {megabytes:8.1f} MB")
+    measured = peaks(large, big_runs)
     ours, im, pil = (measured[name] for name, _ in large)
     print(f"  dotpress-convert / ImageMagick = {ours[0] / im[0]:.3f} time, {ours[1] / im[1]:.3f} memory  (targets <= 1, <= 0.25)")
     print(f"  dotpress-convert / Pillow      = {ours[0] / pil[0]:.3f} time, {ours[1] / pil[1]:.3f} memory")
@@ -208,4 +246,5 @@ if len(batch) > 1:
           f"{100 * (durable - unsynced) / durable:.0f} % of the call")
 else:
     print("  (install eatmydata to see what the syncs cost of it)")
+
 PY
