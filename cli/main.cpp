@@ -407,8 +407,8 @@ private:
         }
         const Preparation &how = *m_options.preparation;
         if (frames) {
-            QByteArray bytes = read.bytes;
-            QString error = ReadPictureFile(file, bytes);
+            QByteArray bytes = again ? frames->contents : read.bytes;
+            QString error = again ? QString() : ReadPictureFile(file, bytes);
             frames->contents = bytes;
             if (error.isEmpty())
                 error = DecodeFrames(bytes, how, m_options.size, m_options.turn, frames->sink);

@@ -1,47 +1,12 @@
 #include "gifframes.h"
 
+#include "gifsource.h"
+
 #include <algorithm>
 #include <array>
 #include <memory>
 
-#include <gif_lib.h>
-
 namespace {
-
-struct GifSource
-{
-    const QByteArray &bytes;
-    qsizetype at = 0;
-};
-
-int Read(GifFileType *gif, GifByteType *data, int length)
-{
-    auto *source = static_cast<GifSource *>(gif->UserData);
-    const int count = int(std::min<qsizetype>(length, source->bytes.size() - source->at));
-    std::copy_n(source->bytes.constData() + source->at, count, data);
-    source->at += count;
-    return count;
-}
-
-QString Failure(int code)
-{
-    return code == D_GIF_ERR_READ_FAILED ? IncompleteData() : Undecodable(QString::fromLatin1(GifErrorString(code)));
-}
-
-// The row of the frame that the n-th row stored lands on: an interlaced
-// frame stores every 8th row from 0, every 8th from 4, every 4th from 2,
-// then every 2nd from 1.
-int InterlacedRow(int n, int height)
-{
-    static constexpr int Start[] = {0, 4, 2, 1}, Step[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass) {
-        const int rows = (height - Start[pass] + Step[pass] - 1) / Step[pass];
-        if (n < rows)
-            return Start[pass] + n * Step[pass];
-        n -= rows;
-    }
-    return height;
-}
 
 struct Closer
 {
@@ -73,9 +38,9 @@ public:
     {
         int error = D_GIF_SUCCEEDED;
         m_source.at = 0;
-        const Gif gif(DGifOpen(&m_source, Read, &error));
+        const Gif gif(DGifOpen(&m_source, ReadGifSource, &error));
         if (!gif)
-            return Failure(error);
+            return GifFailure(error);
         GreyPicture canvas;
         if (!BeginGreys(canvas, gif->SWidth, gif->SHeight))
             return canvas.error;
@@ -86,24 +51,24 @@ public:
         for (GifRecordType type = UNDEFINED_RECORD_TYPE; type != TERMINATE_RECORD_TYPE;) {
             const QString where = QStringLiteral("frame %1: ").arg(frames + 1);
             if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR)
-                return where + Failure(gif->Error);
+                return where + GifFailure(gif->Error);
             if (type == EXTENSION_RECORD_TYPE) {
                 int code = 0;
                 GifByteType *extension = nullptr;
                 if (DGifGetExtension(gif.get(), &code, &extension) == GIF_ERROR)
-                    return where + Failure(gif->Error);
+                    return where + GifFailure(gif->Error);
                 GraphicsControlBlock block;
                 if (code == GRAPHICS_EXT_FUNC_CODE && extension
                     && DGifExtensionToGCB(extension[0], extension + 1, &block) == GIF_OK)
                     control = {block.DisposalMode, block.DelayTime, block.TransparentColor};
                 while (extension)
                     if (DGifGetExtensionNext(gif.get(), &extension) == GIF_ERROR)
-                        return where + Failure(gif->Error);
+                        return where + GifFailure(gif->Error);
             } else if (type == IMAGE_DESC_RECORD_TYPE) {
                 if (++frames > MaxFrames)
                     return Undecodable(QStringLiteral("it has more than %1 frames, the most an animation may have").arg(MaxFrames));
                 if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
-                    return where + Failure(gif->Error);
+                    return where + GifFailure(gif->Error);
                 const GifImageDesc &frame = gif->Image;
                 if (qint64(frame.Width) * frame.Height > MaxPicturePixels)
                     return where + Undecodable(QStringLiteral("it is %1 x %2 pixels; the most a frame may have is %3")
@@ -125,10 +90,10 @@ private:
         int size = 0;
         GifByteType *block = nullptr;
         if (DGifGetCode(&gif, &size, &block) == GIF_ERROR)
-            return Failure(gif.Error);
+            return GifFailure(gif.Error);
         while (block)
             if (DGifGetCodeNext(&gif, &block) == GIF_ERROR)
-                return Failure(gif.Error);
+                return GifFailure(gif.Error);
         return {};
     }
 
@@ -147,9 +112,13 @@ private:
             m_saved = canvas.greys;
         const std::size_t width = std::size_t(canvas.width);
         std::vector<GifByteType> line(std::size_t(std::max(frame.Width, 0)));
-        for (int n = 0; n < frame.Height; ++n) {
+        if (frame.Width < 1 || frame.Height < 1) {
+            if (const QString failed = skip(gif); !failed.isEmpty())
+                return failed;
+        }
+        for (int n = 0; frame.Width > 0 && n < frame.Height; ++n) {
             if (DGifGetLine(&gif, line.data(), frame.Width) == GIF_ERROR)
-                return Failure(gif.Error);
+                return GifFailure(gif.Error);
             const int y = frame.Top + (frame.Interlace ? InterlacedRow(n, frame.Height) : n);
             for (int x = 0; y < canvas.height && x < frame.Width && frame.Left + x < canvas.width; ++x)
                 if (line[std::size_t(x)] != control.transparent)

@@ -3,47 +3,12 @@
 
 #include "picturereaders.h"
 
+#include "gifsource.h"
+
 #include <algorithm>
 #include <array>
 
-#include <gif_lib.h>
-
 namespace {
-
-struct GifSource
-{
-    const QByteArray &bytes;
-    qsizetype at = 0;
-};
-
-int Read(GifFileType *gif, GifByteType *data, int length)
-{
-    auto *source = static_cast<GifSource *>(gif->UserData);
-    const int count = int(std::min<qsizetype>(length, source->bytes.size() - source->at));
-    std::copy_n(source->bytes.constData() + source->at, count, data);
-    source->at += count;
-    return count;
-}
-
-QString Failure(int code)
-{
-    return code == D_GIF_ERR_READ_FAILED ? IncompleteData() : Undecodable(QString::fromLatin1(GifErrorString(code)));
-}
-
-// The row of the picture that the n-th row stored lands on: an interlaced
-// frame stores every 8th row from 0, every 8th from 4, every 4th from 2,
-// then every 2nd from 1.
-int InterlacedRow(int n, int height)
-{
-    static constexpr int Start[] = {0, 4, 2, 1}, Step[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass) {
-        const int rows = (height - Start[pass] + Step[pass] - 1) / Step[pass];
-        if (n < rows)
-            return Start[pass] + n * Step[pass];
-        n -= rows;
-    }
-    return height;
-}
 
 // The first frame laid on the logical screen as Qt's reader lays it: where it
 // does not cover the screen, transparent when it has a transparent colour,
@@ -56,22 +21,22 @@ QString ReadFirstFrame(GifFileType &gif, GreyPicture &picture, int b)
     GifRecordType type = UNDEFINED_RECORD_TYPE;
     while (type != IMAGE_DESC_RECORD_TYPE) {
         if (DGifGetRecordType(&gif, &type) == GIF_ERROR)
-            return Failure(gif.Error);
+            return GifFailure(gif.Error);
         if (type == TERMINATE_RECORD_TYPE)
             return Undecodable(QStringLiteral("the file holds no image"));
         int code = 0;
         GifByteType *extension = nullptr;
         if (type == EXTENSION_RECORD_TYPE && DGifGetExtension(&gif, &code, &extension) == GIF_ERROR)
-            return Failure(gif.Error);
+            return GifFailure(gif.Error);
         GraphicsControlBlock control;
         if (code == GRAPHICS_EXT_FUNC_CODE && extension && DGifExtensionToGCB(extension[0], extension + 1, &control) == GIF_OK)
             transparent = control.TransparentColor;
         while (extension)
             if (DGifGetExtensionNext(&gif, &extension) == GIF_ERROR)
-                return Failure(gif.Error);
+                return GifFailure(gif.Error);
     }
     if (DGifGetImageDesc(&gif) == GIF_ERROR)
-        return Failure(gif.Error);
+        return GifFailure(gif.Error);
     const GifImageDesc frame = gif.Image;
     const ColorMapObject *colours = frame.ColorMap ? frame.ColorMap : gif.SColorMap;
     const auto grey = [&](const ColorMapObject *map, int index) {
@@ -86,7 +51,7 @@ QString ReadFirstFrame(GifFileType &gif, GreyPicture &picture, int b)
     std::vector<GifByteType> line(std::size_t(std::max(frame.Width, 0)));
     for (int n = 0; n < frame.Height; ++n) {
         if (DGifGetLine(&gif, line.data(), frame.Width) == GIF_ERROR)
-            return Failure(gif.Error);
+            return GifFailure(gif.Error);
         const int y = frame.Top + (frame.Interlace ? InterlacedRow(n, frame.Height) : n);
         if (y >= picture.height)
             continue;
@@ -105,9 +70,9 @@ GreyPicture DecodeGif(const QByteArray &bytes, int b)
     GreyPicture picture;
     GifSource source{bytes};
     int error = D_GIF_SUCCEEDED;
-    GifFileType *gif = DGifOpen(&source, Read, &error);
+    GifFileType *gif = DGifOpen(&source, ReadGifSource, &error);
     if (!gif) {
-        picture.error = Failure(error);
+        picture.error = GifFailure(error);
         return picture;
     }
     picture.error = ReadFirstFrame(*gif, picture, b);

@@ -30,7 +30,7 @@ def frame(x, y, w, h, rows, disposal, delay, interlace=0):
     return b'!\xf9\4' + bytes([disposal << 2 | 1]) + struct.pack('<H', delay) + b'\3\0,' + struct.pack('<4HB', x, y, w, h, interlace << 6) + data(px)
 frames = [frame(0, 0, 8, 6, ['00001111', '01230123', '33333333', '22221111', '10101010', '00330033'], 1, 10),
           frame(2, 1, 4, 3, ['0000', '1331', '2222'], 2, 20), frame(1, 2, 5, 3, ['11111', '03330', '22222'], 3, 0),
-          frame(6, 0, 2, 6, ['01', '10', '22', '11', '00', '21'], 1, 7, 1), frame(5, 4, 5, 3, ['00000', '11211', '22022'], 0, 5)]
+          frame(6, 0, 2, 6, ['01', '10', '22', '11', '00', '21'], 1, 7, 1), frame(5, 4, 5, 3, ['00010', '11211', '22022'], 0, 5)]
 frames = frames if len(sys.argv) < 3 else [frame(0, 0, 1, 1, ['1'], 0, 1)] * int(sys.argv[2])
 gif = b'GIF89a' + struct.pack('<2H3B', 8, 6, 0xf1, 0, 0) + bytes([0, 0, 0, 255, 255, 255, 128, 128, 128, 255, 0, 0]) + b''.join(frames) + b';'
 sys.stdout.buffer.write(gif[:len(gif) - int(sys.argv[1] if len(sys.argv) > 1 else 0)])
