@@ -719,8 +719,10 @@ int main(int argc, char *argv[])
     if (!delayRead || parser.value(delay).startsWith(QLatin1Char('+')))
         return UsageError(QStringLiteral("--delay: '%1' is not a whole number of milliseconds from 0 to %2")
                               .arg(parser.value(delay)).arg(std::numeric_limits<uint>::max()));
-    if ((parser.isSet(delay) && !parser.isSet(frames)) || (parser.isSet(frames) && parser.isSet(toBitmap)))
-        return UsageError(QStringLiteral("--delay is for --frames only, and --frames not for --to-bitmap"));
+    if (parser.isSet(delay) && !parser.isSet(frames))
+        return UsageError(QStringLiteral("--delay is for --frames only"));
+    if (parser.isSet(frames) && parser.isSet(toBitmap))
+        return UsageError(QStringLiteral("--frames writes frames; --to-bitmap writes bitmaps: not both"));
 
     std::vector<QByteArray> inputs;
     for (const QString &input : parser.positionalArguments())

@@ -104,6 +104,7 @@ expect 0 --size 8x6 --delay 40 --frames -o o.txt 10.png 2.png 1.png && [ "$(grep
 expect 0 --size 8x6 --frames 1.png && [ "$(grep "^;" lcd_1.txt)" = "$(printf '; frame 1 of 1, 0 ms\r')" ] || fail "one still"
 expect 0 --frames --format bin -o b.bin bit-order.bmp && expect 0 --format bin -o - bit-order.bmp && cmp out b.bin
 expect 2 --frames 10.png 2.png && grep -q "give -o" err || fail "several without -o"
+for bad in "--delay 4 1.png" "--frames --delay -1 1.png" "--frames --to-bitmap o.txt"; do expect 2 $bad; done
 # One threshold over all frames: 60 and 100 in the first, 200 in the second. Splitting off
 # 60 scores (4 * 60 - 560)^2 / 3 = 34133, off 60 and 100 (4 * 160 - 2 * 560)^2 / 4 = 57600: T = 101.
 for g in "60 60 60 60 100 100 100 100" "200 200 200 200 200 200 200 200"; do echo "P2 8 2 255 $g $g"; done | split -l 1 - f
