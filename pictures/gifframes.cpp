@@ -21,7 +21,7 @@ using Gif = std::unique_ptr<GifFileType, Closer>;
 // What a graphics control extension says of the frame after it.
 struct Control
 {
-    int disposal = DISPOSAL_UNSPECIFIED;
+    int disposal = 0;     // none given: left as it is
     int delay = 0;        // hundredths of a second
     int transparent = -1; // the transparent colour index, -1 for none
 };
