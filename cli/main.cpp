@@ -24,7 +24,10 @@
 #include "outputfile.h"
 #include "outputformats.h"
 #include "outputnaming.h"
+#include "pictureframes.h"
 #include "version.h"
+
+#include <QBuffer>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -275,6 +278,8 @@ struct Options
     bool show = false;    // the dots in braille after each path
     bool toBitmap = false;
     std::optional<FontOptions> font; // the input is a font
+    bool frames = false;           // every frame of every input into one output
+    unsigned long stillDelay = 0; // with frames, the milliseconds of a still picture's frame
 };
 
 // An input turned into dots, or the status it ends with.
@@ -283,6 +288,14 @@ struct InputDots
     Status status = Converted;
     DotGrid dots;
     QByteArray senseNote; // which dots are lit, a sentence for the C header
+};
+
+// Where every frame of an input's picture goes, and the whole file once read
+// (null until then): read from there again, not from the input.
+struct FramesTarget
+{
+    FrameSink sink;
+    QByteArray contents;
 };
 
 class Converter
@@ -296,6 +309,8 @@ public:
         for (const QByteArray &input : inputs)
             if (const std::optional<FileId> id = IdOf(input))
                 m_inputs.push_back({*id, input});
+        if (m_options.frames)
+            return convertFrames(inputs);
         int status = Converted;
         for (const QByteArray &input : inputs)
             status = std::max<int>(status, m_options.toBitmap ? listingToBitmap(input)
@@ -334,6 +349,12 @@ private:
     // written already.
     Status write(const QByteArray &input, const QByteArray &path, QByteArrayView bytes, const DotGrid &dots)
     {
+        return writeShown(input, path, bytes, m_options.show ? BrailleText(dots) : QByteArray());
+    }
+
+    // The same, with show printing shown after the path.
+    Status writeShown(const QByteArray &input, const QByteArray &path, QByteArrayView bytes, const QByteArray &shown)
+    {
         if (path == StandardStream) {
             const WriteResult written = WriteAll(STDOUT_FILENO, bytes);
             return written.ok ? Converted : fail(input, QStringLiteral("cannot write to standard output: ") + written.error);
@@ -355,17 +376,26 @@ private:
             return cannot(written.error);
         if (const std::optional<FileId> id = IdOf(path))
             m_written.push_back({*id, input});
-        const WriteResult printed = WriteAll(STDOUT_FILENO, path + '\n' + (m_options.show ? BrailleText(dots) : QByteArray()));
+        const WriteResult printed = WriteAll(STDOUT_FILENO, path + '\n' + shown);
         return printed.ok ? Converted : fail(input, QStringLiteral("cannot write to standard output: ") + printed.error);
     }
 
     // Input to dots: a 1-bit bitmap of the module's size as it is, any other
-    // picture prepared, or refused without a preparation option.
-    InputDots dotsOf(const QByteArray &input)
+    // picture prepared, or refused without a preparation option. With frames,
+    // every frame of any other picture goes to frames' sink instead, and no
+    // dots are returned.
+    InputDots dotsOf(const QByteArray &input, FramesTarget *frames = nullptr)
     {
-        QFile file;
+        QFile opened;
+        QBuffer kept;
+        const bool again = frames && !frames->contents.isNull();
+        QIODevice &file = again ? static_cast<QIODevice &>(kept) : opened;
+        if (again) {
+            kept.setData(frames->contents);
+            kept.open(QIODevice::ReadOnly);
+        }
         QString reason;
-        if (!open(input, file, reason))
+        if (!again && !open(input, opened, reason))
             return {fail(input, QStringLiteral("cannot open: ") + reason)};
         // A bitmap taken as it is: the module's size once turned.
         const DotSize unturned = TurnedSize(m_options.size, m_options.turn);
@@ -397,6 +427,14 @@ private:
             return {Refused};
         }
         const Preparation &how = *m_options.preparation;
+        if (frames) {
+            QByteArray bytes = again ? frames->contents : read.bytes;
+            QString error = again ? QString() : ReadHeldInput(file, bytes, QStringLiteral("with --frames, a picture"));
+            frames->contents = bytes;
+            if (error.isEmpty())
+                error = DecodeFrames(bytes, how, m_options.size, m_options.turn, frames->sink);
+            return {error.isEmpty() ? Converted : fail(input, error)};
+        }
         PreparedPicture any = PrepareAnyPicture(file, read.bytes, how, m_options.size, m_options.turn);
         if (!any.ok())
             return {fail(input, any.error)};
@@ -431,15 +469,11 @@ private:
         switch (m_options.format) {
         case Format::Asm:
             return write(input, path, FormatListing(bytes, m_options.listingForm), in.dots);
-        case Format::C: {
-            // Standard output has no name: the identifier is the formed file's.
-            const QByteArray named = path == StandardStream ? formed : path;
-            const QString fileName = QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1));
+        case Format::C:
             return write(input, path,
-                         FormatCArray(bytes, CIdentifier(fileName), in.dots.size(), m_options.layout, in.senseNote,
+                         FormatCArray(bytes, identifierOf(path, formed), in.dots.size(), m_options.layout, in.senseNote,
                                       m_options.storage),
                          in.dots);
-        }
         case Format::Bin:
             return write(input, path, bytes, in.dots);
         case Format::Png:
@@ -448,6 +482,78 @@ private:
             break;
         }
         return Failed;
+    }
+
+    // Every frame of every input, prepared alike, packed one at a time into
+    // one output named after the first input (or as -o says). With an
+    // automatic threshold, the frames are gone through twice: first for
+    // Otsu's threshold over the greys of all of them, printed once.
+    Status convertFrames(const std::vector<QByteArray> &inputs)
+    {
+        Preparation how = *m_options.preparation;
+        std::vector<QByteArray> contents(inputs.size());
+        QStringList names;
+        for (const QByteArray &input : inputs)
+            names << Readable(input);
+        if (how.autoThreshold) {
+            GreyCounts counts{};
+            for (std::size_t i = 0; i < inputs.size(); ++i) {
+                FramesTarget target{[&](GreyPicture frame, std::optional<unsigned long>) {
+                    const FittedGreys fitted = FitPicture(std::move(frame.greys), frame.width, frame.height, how,
+                                                          m_options.size, m_options.turn);
+                    CountGreys(fitted.greys, m_options.size, fitted.place, counts);
+                }};
+                if (const Status status = dotsOf(inputs[i], &target).status; status != Converted)
+                    return status;
+                contents[i] = std::move(target.contents);
+            }
+            how.threshold = OtsuThreshold(counts);
+            how.autoThreshold = false;
+            m_err << names.join(QLatin1String(", ")) << ": threshold " << how.threshold << Qt::endl;
+        }
+        PackedFrames frames{m_options.size, m_options.layout, {}, {}};
+        QByteArray note;
+        const auto add = [&](const InputDots &in, std::optional<unsigned long> delay) {
+            frames.bytes += PackDots(in.dots, m_options.layout);
+            frames.delays.push_back(delay.value_or(m_options.stillDelay));
+            note = note.isEmpty() ? in.senseNote : note;
+        };
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            FramesTarget target{[&](GreyPicture frame, std::optional<unsigned long> delay) {
+                                    add(prepare(inputs[i], std::move(frame.greys), frame.width, frame.height, how), delay);
+                                },
+                                std::move(contents[i])};
+            const InputDots in = dotsOf(inputs[i], &target);
+            if (in.status != Converted)
+                return in.status;
+            if (in.dots.width() > 0)
+                add(in, std::nullopt); // a bitmap taken as it is
+            if (frames.count() > MaxFrames)
+                return fail(inputs[i], QStringLiteral("the frames are more than %1 in all, the most an output may hold").arg(MaxFrames));
+        }
+        const QByteArray &input = inputs.front();
+        const QByteArray formed = OutputPathBeside(input, Extension(m_options.format));
+        const QByteArray path = m_options.target.isEmpty() ? formed : m_options.target;
+        const QByteArray shown = m_options.show ? FramesBraille(frames) : QByteArray();
+        switch (m_options.format) {
+        case Format::Asm:
+            return writeShown(input, path, FormatFramesListing(frames, m_options.listingForm), shown);
+        case Format::C:
+            return writeShown(input, path, FormatCFrames(frames, identifierOf(path, formed), note, m_options.storage), shown);
+        case Format::Bin:
+            return writeShown(input, path, frames.bytes, shown);
+        case Format::Png:
+            return writeShown(input, path, EncodeFramesPng(frames), shown);
+        }
+        return Failed;
+    }
+
+    // The C identifier of a header written to path, formed beside the input.
+    static QString identifierOf(const QByteArray &path, const QByteArray &formed)
+    {
+        // Standard output has no name: the identifier is the formed file's.
+        const QByteArray named = path == StandardStream ? formed : path;
+        return CIdentifier(QString::fromUtf8(named.mid(named.lastIndexOf('/') + 1)));
     }
 
     Status convert(const QByteArray &input)
@@ -691,8 +797,20 @@ int main(int argc, char *argv[])
                                                  "the format's extension; --fit none unless given. A character the "
                                                  "font lacks fails."),
                                   QStringLiteral("STRING"));
+        const QCommandLineOption frames(QStringLiteral("frames"),
+                                    QStringLiteral("Every frame of an animated GIF or WebP, as a browser shows it, or "
+                                                   "several pictures in the order given, prepared alike (the default "
+                                                   "preparation unless an option says otherwise) into one output: asm "
+                                                   "with a line '; frame 3 of 12, 40 ms' before each frame's, c with "
+                                                   "NAME[FRAMES][N] and NAME_delays[FRAMES] in ms, bin one after another, "
+                                                   "png side by side. Several inputs need -o. --threshold auto takes one "
+                                                   "threshold over all frames."));
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("With --frames: the milliseconds each still picture's frame is shown "
+                                                  "(default 0); an animation's frames keep their own."),
+                                   QStringLiteral("MS"), QStringLiteral("0"));
     parser.addOptions({inverse, format, size, layout, leadingZero, progmem, toBitmap, output, fit, align, threshold, dither,
-                       background, rotate, flip, show, font, fontSize, chars, charsFile, fixed, text});
+                       background, rotate, flip, show, frames, delay, font, fontSize, chars, charsFile, fixed, text});
     parser.addPositionalArgument(QStringLiteral("BITMAP"),
                                  QStringLiteral("The bitmaps (or pictures) to convert, or with --to-bitmap the listings."),
                                  QStringLiteral("BITMAP... | --to-bitmap LISTING... | --font FONT"));
@@ -747,6 +865,15 @@ int main(int argc, char *argv[])
         return UsageError(QStringLiteral("--leading-zero is for writing asm listings only"));
     if (parser.isSet(progmem) && formatValue != Format::C)
         return UsageError(QStringLiteral("--progmem is for writing C headers only (--format c)"));
+    bool delayRead = false;
+    const uint delayValue = parser.value(delay).toUInt(&delayRead);
+    if (!delayRead || parser.value(delay).startsWith(QLatin1Char('+')))
+        return UsageError(QStringLiteral("--delay: '%1' is not a whole number of milliseconds from 0 to %2")
+                              .arg(parser.value(delay)).arg(std::numeric_limits<uint>::max()));
+    if (parser.isSet(delay) && !parser.isSet(frames))
+        return UsageError(QStringLiteral("--delay is for --frames only"));
+    if (parser.isSet(frames) && parser.isSet(toBitmap))
+        return UsageError(QStringLiteral("--frames writes frames; --to-bitmap writes bitmaps: not both"));
 
     std::vector<QByteArray> inputs;
     for (const QString &input : parser.positionalArguments())
@@ -758,6 +885,8 @@ int main(int argc, char *argv[])
         // text is a picture, so gfxfont is not for it.
         if (!inputs.empty() || parser.isSet(toBitmap))
             return UsageError(named + QStringLiteral("--font takes neither a picture nor --to-bitmap"));
+        if (parser.isSet(frames))
+            return UsageError(named + QStringLiteral("--frames is for pictures, not fonts"));
         if (parser.isSet(text) && (formatValue == Format::GfxFont || parser.isSet(chars) || parser.isSet(charsFile)))
             return UsageError(named + QStringLiteral("--text sets a picture: not with --format gfxfont, --chars or --chars-file"));
         if (!parser.isSet(text) && parser.isSet(format) && (formatValue == Format::Asm || formatValue == Format::Bin))
@@ -815,7 +944,9 @@ int main(int argc, char *argv[])
     if (!parser.isSet(output) && std::find(inputs.begin(), inputs.end(), StandardStream) != inputs.end())
         return UsageError(QStringLiteral("standard input (-) has no name to form an output's from: give -o"));
     options.target = parser.value(output).toLatin1();
-    if (parser.isSet(output) && (options.target.isEmpty() || inputs.size() != 1))
+    if (parser.isSet(frames) && inputs.size() > 1 && !parser.isSet(output))
+        return UsageError(QStringLiteral("--frames with several inputs writes one output: give -o"));
+    if (parser.isSet(output) && (options.target.isEmpty() || (inputs.size() != 1 && !parser.isSet(frames))))
         return UsageError(QStringLiteral("-o takes a file name and exactly one input"));
 
     if (!options.font || parser.isSet(format))
@@ -828,7 +959,9 @@ int main(int argc, char *argv[])
     options.storage = parser.isSet(progmem) ? CStorage::Progmem : CStorage::Plain;
     options.show = parser.isSet(show);
     options.toBitmap = parser.isSet(toBitmap);
-    if (preparing)
+    options.frames = parser.isSet(frames);
+    options.stillDelay = delayValue;
+    if (preparing || options.frames)
         options.preparation = Preparation{*fitValue, *backgroundValue, thresholdValue, *ditherValue, *alignValue, autoThreshold};
     return Converter(options).run(inputs);
 }

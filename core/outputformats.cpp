@@ -26,6 +26,37 @@ QByteArray CSizeDefines(QByteArrayView stem, DotSize size, qsizetype bytes)
            + QByteArray::number(size.height) + "\n#define " + name + "_BYTES " + QByteArray::number(bytes) + '\n';
 }
 
+namespace {
+
+// The preamble that storage needs before the arrays, and the marker each
+// array takes after its declarator.
+QByteArray CPreamble(CStorage storage)
+{
+    return storage == CStorage::Progmem ? CProgmemPreamble + QByteArray("\n") : QByteArray();
+}
+
+const char *CMarker(CStorage storage)
+{
+    return storage == CStorage::Progmem ? " PROGMEM" : "";
+}
+
+// The bytes as C constants, eight a line, each line indented by four spaces.
+void AppendCBytes(QByteArray &out, QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = std::uint8_t(bytes[i]);
+        out += i % 8 == 0 ? "    0x" : " 0x";
+        out += HexDigits[b >> 4];
+        out += HexDigits[b & 0x0F];
+        if (i + 1 < bytes.size())
+            out += ',';
+        if (i % 8 == 7 || i + 1 == bytes.size())
+            out += '\n';
+    }
+}
+
+} // namespace
+
 QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize size, ByteLayout layout,
                         QByteArrayView senseNote, CStorage storage)
 {
@@ -38,23 +69,87 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize
            " * " + DescribeLayout(size, layout) + "\n"
            " * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
     out += "#ifndef " + guardName + "\n#define " + guardName + "\n";
-    out += CSizeDefines(stem, size, bytes.size()) + '\n';
-    if (storage == CStorage::Progmem)
-        out += CProgmemPreamble + QByteArray("\n");
-    out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size()) + ']'
-           + (storage == CStorage::Progmem ? " PROGMEM" : "") + " = {\n";
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = std::uint8_t(bytes[i]);
-        out += i % 8 == 0 ? "    0x" : " 0x";
-        out += HexDigits[b >> 4];
-        out += HexDigits[b & 0x0F];
-        if (i + 1 < bytes.size())
+    out += CSizeDefines(stem, size, bytes.size()) + '\n' + CPreamble(storage);
+    out += "static const unsigned char " + name + '[' + QByteArray::number(bytes.size()) + ']' + CMarker(storage)
+           + " = {\n";
+    AppendCBytes(out, bytes);
+    out += "};\n\n#endif /* " + guardName + " */\n";
+    return out;
+}
+
+QByteArrayView PackedFrames::frame(int index) const
+{
+    return QByteArrayView(bytes).sliced(index * frameBytes(), frameBytes());
+}
+
+QByteArray FrameTitle(int index, int count, unsigned long delay)
+{
+    return "frame " + QByteArray::number(index + 1) + " of " + QByteArray::number(count) + ", "
+           + QByteArray::number(quint64(delay)) + " ms";
+}
+
+QByteArray FormatCFrames(const PackedFrames &frames, const QString &identifier, QByteArrayView senseNote,
+                         CStorage storage)
+{
+    const QByteArray name = identifier.toLatin1(), stem = CMacroStem(identifier);
+    const QByteArray guardName = stem + "_H";
+    const QByteArray count = QByteArray::number(frames.count()), frameBytes = QByteArray::number(frames.frameBytes());
+    QByteArray out;
+    out += "/* " + name + ": " + count + " frames of " + QByteArray::number(frames.size.width) + " x "
+           + QByteArray::number(frames.size.height) + " dots for a graphic LCD module, and the milliseconds each is "
+           "shown (0: the\n * file gave none; browsers show 0 as 100).\n * " + DescribeLayout(frames.size, frames.layout)
+           + "\n * A 1 bit is a lit dot. " + senseNote.toByteArray() + " */\n";
+    out += "#ifndef " + guardName + "\n#define " + guardName + "\n";
+    out += CSizeDefines(stem, frames.size, frames.frameBytes()) + "#define " + stem + "_FRAMES " + count + "\n\n"
+           + CPreamble(storage);
+    out += "static const unsigned char " + name + '[' + count + "][" + frameBytes + ']' + CMarker(storage) + " = {\n";
+    for (int index = 0; index < frames.count(); ++index) {
+        out += "    /* " + FrameTitle(index, frames.count(), frames.delays[std::size_t(index)]) + " */\n    {\n";
+        AppendCBytes(out, frames.frame(index));
+        out += index + 1 < frames.count() ? "    },\n" : "    }\n";
+    }
+    out += "};\n\nstatic const unsigned long " + name + "_delays[" + count + ']' + CMarker(storage) + " = {\n";
+    for (int index = 0; index < frames.count(); ++index) {
+        out += index % 8 == 0 ? "    " : " ";
+        out += QByteArray::number(quint64(frames.delays[std::size_t(index)]));
+        if (index + 1 < frames.count())
             out += ',';
-        if (i % 8 == 7 || i + 1 == bytes.size())
+        if (index % 8 == 7 || index + 1 == frames.count())
             out += '\n';
     }
     out += "};\n\n#endif /* " + guardName + " */\n";
     return out;
+}
+
+QByteArray FormatFramesListing(const PackedFrames &frames, ListingForm form)
+{
+    QByteArray out;
+    for (int index = 0; index < frames.count(); ++index)
+        out += "; " + FrameTitle(index, frames.count(), frames.delays[std::size_t(index)]) + "\r\n"
+               + FormatListing(frames.frame(index), form);
+    return out;
+}
+
+QByteArray EncodeFramesPng(const PackedFrames &frames)
+{
+    const int width = frames.size.width, gap = 1;
+    DotGrid strip(DotSize{frames.count() * (width + gap) - gap, frames.size.height});
+    for (int index = 0; index < frames.count(); ++index) {
+        const DotGrid dots = frames.dots(index);
+        for (int y = 0; y < dots.height(); ++y)
+            for (int x = 0; x < width; ++x)
+                strip.set(index * (width + gap) + x, y, dots.lit(x, y));
+    }
+    return EncodePng(strip);
+}
+
+QByteArray FramesBraille(const PackedFrames &frames)
+{
+    QByteArray text;
+    for (int index = 0; index < frames.count(); ++index)
+        text += FrameTitle(index, frames.count(), frames.delays[std::size_t(index)]) + '\n'
+                + BrailleText(frames.dots(index));
+    return text;
 }
 
 namespace {

@@ -6,10 +6,13 @@
 
 #include "bytelayout.h"
 #include "dotgrid.h"
+#include "listingformat.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include <vector>
 
 // Where a C array lies on AVR: Plain in RAM, as every static const there;
 // Progmem in flash, marked PROGMEM and read with pgm_read_byte.
@@ -57,3 +60,40 @@ QByteArray EncodePng(const DotGrid &dots);
 // four dots: the left column's from the top bits 0, 1, 2 and 6, the right
 // column's 3, 4, 5 and 7; a lit dot is raised, and past the edges none is.
 QByteArray BrailleText(const DotGrid &dots);
+
+// The frames of an animation: each the dots of a module of size, packed in
+// layout one after another, and how long each is shown.
+struct PackedFrames
+{
+    DotSize size;
+    ByteLayout layout = ByteLayout::RowsLsb;
+    QByteArray bytes;                  // frameBytes() a frame
+    std::vector<unsigned long> delays; // in milliseconds, one a frame
+
+    int count() const { return int(delays.size()); }
+    qsizetype frameBytes() const { return ByteCount(size, layout); }
+    QByteArrayView frame(int index) const;
+    DotGrid dots(int index) const { return UnpackDots(frame(index), size, layout); }
+};
+
+// "frame 3 of 12, 40 ms" for the frame of index (from 0): frames count from 1.
+QByteArray FrameTitle(int index, int count, unsigned long delay);
+
+// A C header of the frames: after the include guard the size defines of
+// CSizeDefines (BYTES a frame's) and STEM_FRAMES, then
+// "static const unsigned char IDENTIFIER[FRAMES][BYTES]", each frame's
+// bytes in braces after its title, eight a line, and
+// "static const unsigned long IDENTIFIER_delays[FRAMES]" in milliseconds;
+// with Progmem both arrays marked PROGMEM after the preamble.
+QByteArray FormatCFrames(const PackedFrames &frames, const QString &identifier, QByteArrayView senseNote,
+                         CStorage storage = CStorage::Plain);
+
+// Each frame's DB lines after a line "; frame 3 of 12, 40 ms", CR LF.
+QByteArray FormatFramesListing(const PackedFrames &frames, ListingForm form);
+
+// One PNG, as EncodePng draws it, of the frames side by side from the left,
+// a column of unlit dots between each two.
+QByteArray EncodeFramesPng(const PackedFrames &frames);
+
+// Each frame's braille (BrailleText) under a line "frame 3 of 12, 40 ms".
+QByteArray FramesBraille(const PackedFrames &frames);

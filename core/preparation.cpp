@@ -77,6 +77,31 @@ void Diffuse(const std::vector<std::uint8_t> &greys, int threshold, std::span<co
     }
 }
 
+// floor(a * a / m), exactly, for a below 2^127 and m from 1 to 2^127 - 1
+// whose quotient is below 2^128: the square as two halves of 128 bits, then
+// divided bit by bit where it does not fit in one.
+unsigned __int128 SquareOver(unsigned __int128 a, unsigned __int128 m)
+{
+    using Wide = unsigned __int128;
+    const Wide low64 = std::uint64_t(a), high64 = a >> 64, cross = low64 * high64;
+    Wide low = low64 * low64, high = high64 * high64 + (cross >> 63);
+    const Wide crossLow = cross << 65;
+    low += crossLow;
+    high += low < crossLow;
+    if (high == 0)
+        return low / m;
+    Wide quotient = 0, remainder = 0;
+    for (int bit = 255; bit >= 0; --bit) {
+        remainder = (remainder << 1) | ((bit >= 128 ? high >> (bit - 128) : low >> bit) & 1);
+        quotient <<= 1;
+        if (remainder >= m) {
+            remainder -= m;
+            quotient |= 1;
+        }
+    }
+    return quotient;
+}
+
 } // namespace
 
 bool IsUsable(const RgbaImage &image)
@@ -240,14 +265,24 @@ DotGrid MakeDots(const std::vector<std::uint8_t> &greys, DotSize module, int thr
     return dots;
 }
 
-int OtsuThreshold(const std::vector<std::uint8_t> &greys, DotSize module, const Placement &place)
+void CountGreys(const std::vector<std::uint8_t> &greys, DotSize module, const Placement &place, GreyCounts &count)
 {
     if (greys.size() != std::size_t(module.width) * std::size_t(module.height))
-        return 128;
-    std::uint64_t count[256] = {};
+        return;
     for (int y = std::max(0, place.top); y < std::min(module.height, place.top + place.height); ++y)
         for (int x = std::max(0, place.left); x < std::min(module.width, place.left + place.width); ++x)
             ++count[greys[std::size_t(y) * module.width + x]];
+}
+
+int OtsuThreshold(const std::vector<std::uint8_t> &greys, DotSize module, const Placement &place)
+{
+    GreyCounts count{};
+    CountGreys(greys, module, place, count);
+    return OtsuThreshold(count);
+}
+
+int OtsuThreshold(const GreyCounts &count)
+{
     std::uint64_t n = 0, s = 0;
     for (int g = 0; g < 256; ++g) {
         n += count[g];
@@ -263,10 +298,10 @@ int OtsuThreshold(const std::vector<std::uint8_t> &greys, DotSize module, const 
         s0 += count[t - 1] * std::uint64_t(t - 1);
         if (n0 == 0 || n0 == n)
             continue;
-        // |N s0 - n0 S| < 2^56 for the largest module: its square fits in 128 bits.
+        // |N s0 - n0 S| < N S < 2^88 for 2^40 greys: its square takes SquareOver.
         const __int128 difference = __int128(n) * s0 - __int128(n0) * s;
         const auto magnitude = static_cast<unsigned __int128>(difference < 0 ? -difference : difference);
-        const unsigned __int128 score = magnitude * magnitude / (static_cast<unsigned __int128>(n0) * (n - n0));
+        const unsigned __int128 score = SquareOver(magnitude, static_cast<unsigned __int128>(n0) * (n - n0));
         if (!found || score > bestScore) {
             found = true;
             best = t;
@@ -281,13 +316,20 @@ PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize mod
     return PrepareGreys(GreysOver(image, how.background), image.width, image.height, how, module, turn);
 }
 
-PreparedDots PrepareGreys(std::vector<std::uint8_t> greys, int width, int height, const Preparation &how,
-                          DotSize module, Turn turn)
+FittedGreys FitPicture(std::vector<std::uint8_t> greys, int width, int height, const Preparation &how, DotSize module,
+                       Turn turn)
 {
     const DotSize turned = TurnedSize({width, height}, turn);
     const Placement place = PlaceOnModule(turned.width, turned.height, how.fit, how.align, module);
-    const std::vector<std::uint8_t> fitted = FitGreys(TurnPlane(std::move(greys), {width, height}, turn), turned.width,
-                                                      turned.height, place, how.background, module);
+    return {FitGreys(TurnPlane(std::move(greys), {width, height}, turn), turned.width, turned.height, place,
+                     how.background, module),
+            place};
+}
+
+PreparedDots PrepareGreys(std::vector<std::uint8_t> greys, int width, int height, const Preparation &how,
+                          DotSize module, Turn turn)
+{
+    const auto [fitted, place] = FitPicture(std::move(greys), width, height, how, module, turn);
     return DotsOfFitted(fitted, place, how, module);
 }
 

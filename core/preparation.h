@@ -9,6 +9,7 @@
 
 #include <QtGlobal>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -112,11 +113,21 @@ private:
     std::vector<std::size_t> m_firstWeight; // where each column's weights start, and one past the last
 };
 
-// Otsu's threshold of the module's greys inside the placement (the margins
-// left out): for each t from 1 to 255, with n0 greys below t summing to s0
-// of N greys summing to S, where 0 < n0 < N the score is
-// (N s0 - n0 S)^2 / (n0 (N - n0)) in integers; the t of the greatest score,
-// the smallest on a tie, or 128 when no t has one.
+// How many greys of each value, 0 to 255.
+using GreyCounts = std::array<std::uint64_t, 256>;
+
+// Adds the module's greys inside the placement (the margins left out) to
+// counts; nothing when greys does not hold one grey a dot.
+void CountGreys(const std::vector<std::uint8_t> &greys, DotSize module, const Placement &place, GreyCounts &counts);
+
+// Otsu's threshold of counted greys: for each t from 1 to 255, with n0 greys
+// below t summing to s0 of N greys summing to S, where 0 < n0 < N the score
+// is (N s0 - n0 S)^2 / (n0 (N - n0)) in integers, exact for up to 2^40
+// greys; the t of the greatest score, the smallest on a tie, or 128 when no t
+// has one.
+int OtsuThreshold(const GreyCounts &counts);
+
+// The same of the module's greys inside the placement.
 int OtsuThreshold(const std::vector<std::uint8_t> &greys, DotSize module, const Placement &place);
 
 // The dots of the module's greys, lit where dark; the threshold is taken from
@@ -136,6 +147,16 @@ PreparedDots DotsOfFitted(const std::vector<std::uint8_t> &fitted, const Placeme
 
 // Grey over the background, turned, fitted, then made into dots.
 PreparedDots Prepare(const RgbaImage &image, const Preparation &how, DotSize module, Turn turn = {});
+
+// The module's greys of a picture already laid over how.background, turned
+// and fitted as PrepareGreys fits it, and where it lies on the module.
+struct FittedGreys
+{
+    std::vector<std::uint8_t> greys;
+    Placement place;
+};
+FittedGreys FitPicture(std::vector<std::uint8_t> greys, int width, int height, const Preparation &how, DotSize module,
+                       Turn turn = {});
 
 // The same from the width x height greys of a picture already laid over
 // how.background (GreysOver's, or a decoder's made row by row with GreyOver),

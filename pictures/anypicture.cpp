@@ -21,16 +21,7 @@ QString WholeInput(QIODevice &device, const QByteArray &head, QByteArray &bytes,
         return {};
     }
     bytes = head;
-    QString error;
-    for (qint64 want = 1 << 20;; want = std::min(2 * want, MaxHeldBytes + 1)) {
-        if (!ReadUpTo(device, bytes, want, error))
-            return QStringLiteral("cannot read: ") + error;
-        if (bytes.size() < want)
-            return {};
-        if (bytes.size() > MaxHeldBytes)
-            return QStringLiteral("read from a pipe, a picture in this format is held in memory, at most %1 bytes "
-                                  "(%2 MiB); this one is longer").arg(MaxHeldBytes).arg(MaxHeldBytes >> 20);
-    }
+    return ReadHeldInput(device, bytes, QStringLiteral("read from a pipe, a picture in this format"));
 }
 
 // Decodes the input into rows: JPEG, PNG and GIF as they are read, the

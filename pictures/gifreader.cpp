@@ -4,36 +4,16 @@
 
 #include "picturereaders.h"
 
+#include "gifsource.h"
+
 #include <algorithm>
 #include <array>
-
-#include <gif_lib.h>
 
 namespace {
 
 int Read(GifFileType *gif, GifByteType *data, int length)
 {
     return int(std::max<qint64>(0, static_cast<PictureInput *>(gif->UserData)->read(reinterpret_cast<char *>(data), length)));
-}
-
-QString Failure(int code)
-{
-    return code == D_GIF_ERR_READ_FAILED ? IncompleteData() : Undecodable(QString::fromLatin1(GifErrorString(code)));
-}
-
-// The row of the picture that the n-th row stored lands on: an interlaced
-// frame stores every 8th row from 0, every 8th from 4, every 4th from 2,
-// then every 2nd from 1.
-int InterlacedRow(int n, int height)
-{
-    static constexpr int Start[] = {0, 4, 2, 1}, Step[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass) {
-        const int rows = (height - Start[pass] + Step[pass] - 1) / Step[pass];
-        if (n < rows)
-            return Start[pass] + n * Step[pass];
-        n -= rows;
-    }
-    return height;
 }
 
 // The first frame laid on the logical screen as Qt's reader lays it: where it
@@ -48,22 +28,22 @@ QString ReadFirstFrame(GifFileType &gif, GreyRows &rows, int b)
     GifRecordType type = UNDEFINED_RECORD_TYPE;
     while (type != IMAGE_DESC_RECORD_TYPE) {
         if (DGifGetRecordType(&gif, &type) == GIF_ERROR)
-            return Failure(gif.Error);
+            return GifFailure(gif.Error);
         if (type == TERMINATE_RECORD_TYPE)
             return Undecodable(QStringLiteral("the file holds no image"));
         int code = 0;
         GifByteType *extension = nullptr;
         if (type == EXTENSION_RECORD_TYPE && DGifGetExtension(&gif, &code, &extension) == GIF_ERROR)
-            return Failure(gif.Error);
+            return GifFailure(gif.Error);
         GraphicsControlBlock control;
         if (code == GRAPHICS_EXT_FUNC_CODE && extension && DGifExtensionToGCB(extension[0], extension + 1, &control) == GIF_OK)
             transparent = control.TransparentColor;
         while (extension)
             if (DGifGetExtensionNext(&gif, &extension) == GIF_ERROR)
-                return Failure(gif.Error);
+                return GifFailure(gif.Error);
     }
     if (DGifGetImageDesc(&gif) == GIF_ERROR)
-        return Failure(gif.Error);
+        return GifFailure(gif.Error);
     const GifImageDesc frame = gif.Image;
     const ColorMapObject *colours = frame.ColorMap ? frame.ColorMap : gif.SColorMap;
     const auto grey = [&](const ColorMapObject *map, int index) {
@@ -91,7 +71,7 @@ QString ReadFirstFrame(GifFileType &gif, GreyRows &rows, int b)
     std::vector<GifByteType> line(std::size_t(std::max(frame.Width, 0)));
     for (int n = 0; n < frame.Height; ++n) {
         if (DGifGetLine(&gif, line.data(), frame.Width) == GIF_ERROR)
-            return Failure(gif.Error);
+            return GifFailure(gif.Error);
         const int y = frame.Top + (frame.Interlace ? InterlacedRow(n, frame.Height) : n);
         if (y >= height)
             continue;
@@ -118,7 +98,7 @@ QString DecodeGif(PictureInput &input, int b, GreyRows &rows)
     int error = D_GIF_SUCCEEDED;
     GifFileType *gif = DGifOpen(&input, Read, &error);
     if (!gif)
-        return Failure(error);
+        return GifFailure(error);
     const QString failure = ReadFirstFrame(*gif, rows, b);
     DGifCloseFile(gif, &error);
     return failure;

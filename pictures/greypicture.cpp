@@ -1,5 +1,7 @@
 #include "greypicture.h"
 
+#include "bitmapfile.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -61,4 +63,18 @@ QString IncompleteData()
 QString Undecodable(const QString &reason)
 {
     return QStringLiteral("the picture cannot be decoded: ") + reason;
+}
+
+QString ReadHeldInput(QIODevice &device, QByteArray &bytes, const QString &what)
+{
+    QString error;
+    for (qint64 want = 1 << 20;; want = std::min(2 * want, MaxHeldBytes + 1)) {
+        if (!ReadUpTo(device, bytes, want, error))
+            return QStringLiteral("cannot read: ") + error;
+        if (bytes.size() < want)
+            return {};
+        if (bytes.size() > MaxHeldBytes)
+            return QStringLiteral("%1 is held in memory, at most %2 bytes (%3 MiB); this one is longer")
+                .arg(what).arg(MaxHeldBytes).arg(MaxHeldBytes >> 20);
+    }
 }

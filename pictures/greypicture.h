@@ -10,6 +10,8 @@
 #include <QImageIOHandler>
 #include <QString>
 
+class QIODevice;
+
 #include <cstdint>
 #include <vector>
 
@@ -61,6 +63,12 @@ bool BeginGreys(GreyPicture &picture, qint64 width, qint64 height);
 // greys: a quarter turn after a mirror or a flip is the quarter turn with
 // the other flip after it.
 Turn TurnOf(QImageIOHandler::Transformations transformation);
+
+// Reads the rest of device after the bytes already read from it into bytes,
+// for a reader that takes its input whole, up to MaxHeldBytes; the reason
+// when reading fails, or when the input is longer (what, "an animation",
+// names what is held).
+QString ReadHeldInput(QIODevice &device, QByteArray &bytes, const QString &what);
 
 // The failures every decoder reports alike.
 QString IncompleteData();

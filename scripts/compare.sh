@@ -10,13 +10,17 @@
 # then one dotpress-convert call over 1000 bitmaps; and every glyph of
 # unifont (57 086 characters) into a C header against pcf2bdf converting the
 # same font, uncompressed, to BDF.
+# Last, every frame of a 400-frame 480 x 270 GIF prepared for a 128 x 64
+# module by dotpress-convert --frames and by ImageMagick, with their peak
+# memory (it runs first, and alone with FRAMES_ONLY=1).
 #
 #   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
 #
 # RUNS (default 30) sets how often each single-bitmap command runs; BIG_RUNS
 # (default 5) each command on a large picture; BATCH_RUNS (default 7) how
 # often the 1000-bitmap call runs; FONT_RUNS (default 10) the unifont
-# commands. The commands take turns, so
+# commands; FRAMES_RUNS (default 5) each command on the animation.
+# FRAMES_ONLY=1 runs the animation's part alone. The commands take turns, so
 # a change in the machine's load falls on all of them alike. Medians are
 # printed, and their ratios.
 set -euo pipefail
@@ -58,10 +62,21 @@ cp "$sample" "$work/x.bmp"
 # Large pictures: a plasma scaled up as a photo's JPEG, and a plasma PNG at
 # the most pixels a picture may have (scaled up by Pillow: ImageMagick's
 # policy refuses a picture that large); the floor's 20 x 20 PNG.
-"$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
-"$magick" -seed 2 -size 1024x1024 plasma: "$work/plasma.png"
-"$python" -c "from PIL import Image; Image.open('$work/plasma.png').convert('RGB').resize((8192, 8192), Image.BICUBIC).save('$work/big.png', compress_level=1)"
+[[ -n ${FRAMES_ONLY:-} ]] || "$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
+[[ -n ${FRAMES_ONLY:-} ]] || "$magick" -seed 2 -size 1024x1024 plasma: "$work/plasma.png"
+[[ -n ${FRAMES_ONLY:-} ]] || "$python" -c "from PIL import Image; Image.open('$work/plasma.png').convert('RGB').resize((8192, 8192), Image.BICUBIC).save('$work/big.png', compress_level=1)"
 "$magick" -size 20x20 gradient:white-black "$work/tiny.png"
+# An animation of 400 frames of 480 x 270: a grey ramp, a dark disc going round
+# and a light square sliding, each frame stored as the rectangle that changed.
+"$python" -c "from PIL import Image, ImageDraw
+import math
+ramp = Image.linear_gradient('L').rotate(90).resize((480, 270)); frames = []
+for i in range(400):
+    im = ramp.copy(); draw = ImageDraw.Draw(im); a = 2 * math.pi * i / 100
+    x, y = 240 + 150 * math.cos(a), 135 + 80 * math.sin(a)
+    draw.ellipse((x - 40, y - 40, x + 40, y + 40), fill=40); draw.rectangle((i % 440, 200, i % 440 + 40, 260), fill=220)
+    frames.append(im)
+frames[0].save('$work/anim.gif', save_all=True, append_images=frames[1:], duration=40, loop=0)"
 for i in $(seq -w 0 999); do
     cp "$sample" "$work/batch/b$i.bmp"
 done
@@ -72,11 +87,14 @@ echo "Pillow $("$python" -c 'import PIL; print(PIL.__version__)'), $("$magick" -
 echo
 
 cd "$work"
-"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" "$font_runs" <<'PY'
+"$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" \
+    "${FRAMES_RUNS:-5}" "${FRAMES_ONLY:-}" "$font_runs" <<'PY'
 import gzip, os, re, statistics, subprocess, sys, time
 
-runs, batch_runs, big_runs, font_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8]), int(sys.argv[9])
+runs, batch_runs, big_runs, frames_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8]), int(sys.argv[9])
+font_runs = int(sys.argv[11])
 dotpress, floor, python, magick, eatmydata = sys.argv[3:8]
+frames_only = bool(sys.argv[10])
 devnull = subprocess.DEVNULL
 
 
@@ -103,6 +121,50 @@ def race(commands, rounds):
 
 def ms(seconds):
     return f"{seconds * 1000:8.2f} ms"
+
+
+def peak(argv):
+    """Runs argv under /usr/bin/time -v: its wall time in seconds and its
+    peak resident memory in MB."""
+    start = time.perf_counter()
+    done = subprocess.run(["/usr/bin/time", "-v"] + argv, stdout=devnull, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    if done.returncode != 0:
+        sys.exit(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.decode()}")
+    kbytes = int(re.search(rb"Maximum resident set size \(kbytes\): (\d+)", done.stderr).group(1))
+    return elapsed, kbytes / 1000
+
+
+def peaks(commands, rounds):
+    """Runs the commands in turn under peak(), rounds times, and prints each
+    one's median time and median peak memory; gives the two medians by name."""
+    measured = {name: [] for name, _ in commands}
+    for _ in range(rounds):
+        for name, argv in commands:
+            measured[name].append(peak(argv))
+    for name, _ in commands:
+        measured[name] = (statistics.median(t for t, _ in measured[name]),
+                          statistics.median(m for _, m in measured[name]))
+        print(f"  {name:56s} {ms(measured[name][0])} {measured[name][1]:8.1f} MB")
+    return measured
+
+
+# Every frame of the animation, coalesced as a browser shows it, fitted to
+# 128 x 64 on white and made 1-bit, by each.
+animation = [
+    ("dotpress-convert --frames --size 128x64 --format bin",
+     [dotpress, "--frames", "--size", "128x64", "--format", "bin", "-o", "lcd_anim.bin", "anim.gif"]),
+    ("ImageMagick convert -coalesce -resize -extent -monochrome",
+     [magick, "anim.gif", "-coalesce", "-resize", "128x64", "-background", "white", "-gravity", "center",
+      "-extent", "128x64", "-monochrome", "anim_im.xbm"]),
+]
+print(f"A 400-frame 480 x 270 GIF reduced to 128 x 64, median of {frames_runs} runs each (time, peak memory):")
+ours, im = peaks(animation, frames_runs).values()
+print(f"  dotpress-convert / ImageMagick = {ours[0] / im[0]:.3f} time, {ours[1] / im[1]:.3f} memory  "
+      f"(targets <= 0.5, <= 0.25)")
+print()
+if frames_only:
+    sys.exit(0)
 
 
 single = [
@@ -149,20 +211,6 @@ print(f"  dotpress-convert / ImageMagick = {ours / prepared[prepare[1][0]]:.3f} 
 print(f"  dotpress-convert / Pillow      = {ours / prepared[prepare[2][0]]:.3f}  (target <= 0.5)")
 print()
 
-
-
-def peak(argv):
-    """Runs argv under /usr/bin/time -v: its wall time in seconds and its
-    peak resident memory in MB."""
-    start = time.perf_counter()
-    done = subprocess.run(["/usr/bin/time", "-v"] + argv, stdout=devnull, stderr=subprocess.PIPE)
-    elapsed = time.perf_counter() - start
-    if done.returncode != 0:
-        sys.exit(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.decode()}")
-    kbytes = int(re.search(rb"Maximum resident set size \(kbytes\): (\d+)", done.stderr).group(1))
-    return elapsed, kbytes / 1000
-
-
 pillow_draft = ("from PIL import Image; import sys\n"
                 "im = Image.open(sys.argv[1]); im.draft('L', (240, 64)); im.thumbnail((240, 64)); im = im.convert('L')\n"
                 "canvas = Image.new('L', (240, 64), 255)\n"
@@ -179,17 +227,9 @@ for picture, label in (("big.jpg", "An 8000 x 6000 JPEG"), ("big.png", "An 8192 
           "-colorspace", "gray", "-dither", "FloydSteinberg", "-monochrome", "big_im.xbm"]),
         ("the floor: dotpress-convert (as above) on a 20 x 20 PNG", fit + ["tiny.png"]),
     ]
-    measured = {name: [] for name, _ in large}
-    for _ in range(big_runs):
-        for name, argv in large:
-            measured[name].append(peak(argv))
     print(f"{label} ({os.path.getsize(picture) / 1e6:.1f} MB) prepared for the module, "
           f"median of {big_runs} runs each (time, peak memory):")
-    for name, _ in large:
-        seconds = statistics.median(t for t, _ in measured[name])
-        megabytes = statistics.median(m for _, m in measured[name])
-        measured[name] = (seconds, megabytes)
-        print(f"  {name:60s} {ms(seconds)} {megabytes:8.1f} MB")
+    measured = peaks(large, big_runs)
     ours, pil, im, floor_run = (measured[name] for name, _ in large)
     time_target, memory_target = targets[picture]
     print(f"  dotpress-convert / Pillow      = {ours[0] / pil[0]:.3f} time  (target <= {time_target})")
