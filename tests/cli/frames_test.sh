@@ -96,6 +96,11 @@ gcc -std=c99 -Wall -Wextra -pedantic -Werror check.c -o check && ./check a.bin a
 gifsicle --info a.gif | perl -ne '$n++ if /^  \+ image/; $d[$n - 1] = sprintf "%.0f", $1 * 1000 if /delay ([\d.]+)s/;
     END { print join(" ", map { $_ // 0 } @d[0 .. $n - 1]), " " }' | cmp - delays
 [ "$(cat delays)" = "100 200 0 70 50 " ] || fail "delays $(cat delays)"
+# With --progmem both arrays stay in the ATmega328P's flash: nothing of them in .data.
+expect 0 --size 8x6 --format c --progmem --frames -o p.h a.gif
+printf '#include <avr/pgmspace.h>\n#include "p.h"\nvolatile unsigned char k;\nint main(void) { unsigned long s = 0;
+for (int i = 0; i < P_FRAMES; ++i) s += pgm_read_byte(&p[i][k]) + pgm_read_dword(&p_delays[i + k]); return (int)s; }\n' >avr.c
+avr-gcc -mmcu=atmega328p -Os -Wall -Werror avr.c -o avr.elf && [ "$(avr-size -A avr.elf | awk '$1 == ".data" { print $2 }')" = 0 ] || fail "progmem"
 # Pictures in the order given: 10 black, 2 white, 1 its left half black; --delay
 # for each; one still is one frame; a bitmap of the module's size as it is.
 convert -size 8x6 xc:black 10.png && convert -size 8x6 xc:white 2.png && convert 2.png -fill black -draw "rectangle 0,0 3,5" 1.png

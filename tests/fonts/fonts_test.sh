@@ -117,7 +117,7 @@ refusals() {
         font=${case%%:*}
         expect 2 --font $font && grep -q "^${font%% *}: .*${case#*:}" err && [ -z "$(ls font_* text_* 2>&1 | grep -v 'No such')" ] || fail "$case: $(cat err)"
     done
-    for args in "--format bin" "--size 8x8" "--rotate 90" "--inverse" "--text A --format gfxfont" "--font-size x" "tiny.bmp" "--text $(printf '\377')"; do
+    for args in "--format bin" "--size 8x8" "--rotate 90" "--inverse" "--text A --format gfxfont" "--font-size x" "tiny.bmp" "--frames" "--text $(printf '\377')"; do
         expect 2 --font $tiny $args && grep -q "^dotpress-convert: $tiny: " err || fail "$args: $(cat err)"
     done
     grep -q "not UTF-8" err && expect 2 --fixed x.bmp && grep -q -- "--fixed is for fonts" err || fail "$(cat err)"
