@@ -14,11 +14,9 @@ run() { log=$1; shift; "$@" >"$log" 2>&1 || fail "$* (status $?): $(cat "$log")"
 # found NEEDLE HAYSTACK: the bytes of NEEDLE stand in HAYSTACK in order.
 found() { perl -0777 -e 'open A, $ARGV[0]; open B, $ARGV[1]; exit(index(<B>, <A>) < 0)' "$1" "$2" || fail "$1 not in $2"; }
 
-# A 128 x 64 pages-lsb header and tiny.bdf's table (its format c unless told)
-# with --progmem: flash, not RAM, by avr-size (the same program without it
-# takes 1024 + 78 bytes of data: the font's 9 bytes of dots, 3 glyphs of 18
-# and 15 of the font, 2 pointers and 4 + 3 x 2 + 1); simavr sends what
-# pgm_read_byte reads; both headers build for the host. gfxfont takes --progmem as it is.
+# A 128 x 64 pages-lsb header and tiny.bdf's table (format c unless told) with --progmem: flash, not RAM, by avr-size
+# (without it data grows by 1024 + 78: the font's 9 bytes of dots, 3 glyphs of 18, a font of 15); simavr sends what
+# pgm_read_byte reads; both headers build for the host; gfxfont takes --progmem as it is.
 avr() {
     mkdir flash ram
     frame="--size 128x64 --layout pages-lsb --fit cover --dither atkinson $samples/dotpress-logo.bmp" font="--font $here/../data/fonts/tiny.bdf"
@@ -43,9 +41,8 @@ avr() {
     grep -o '[0-9a-f]\{64\}' sim.out | perl -ne 'chomp; print pack "H*", $_' | cmp - frame.bin || fail "UART: $(cat sim.out)"
 }
 
-# The project, its pictures and font in src/; expected LAYOUT: the bytes its program prints, the logo in LAYOUT,
-# then tiny.bdf's A and j in a cell of 3 x 5 (widest advance, ascent 4 + descent 1; j's left -1 cuts its
-# column 0), pages-lsb: A .X./X.X/XXX/X.X 0E 05 0E, j X./../X./X. 0D 00 00; 2 glyphs; DejaVu's first code A.
+# The project, its pictures and font in src/; expected LAYOUT: what its program prints: the logo in LAYOUT, the order,
+# tiny.bdf's A .X./X.X/XXX/X.X and j (left -1 cuts column 0) X./../X./X. in 3 x 5 pages-lsb cells, 2 glyphs, DejaVu's A.
 project() { cp -R "$here/project" src && mkdir src/pictures src/fonts && cp "$samples/bit-order.bmp" src/pictures/order.bmp \
     && cp "$samples/dotpress-logo.bmp" src/logo.dib && cp "$here/../data/fonts/tiny.bdf" src/fonts; }
 expected() { { "$conv" --layout $1 --format bin -o - src/logo.dib && "$conv" --inverse --format bin -o - src/pictures/order.bmp \
