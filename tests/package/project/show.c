@@ -2,9 +2,9 @@
  * small font's dots and glyph count and the GFXfont's first code. */
 #include <stdint.h>
 #include <stdio.h>
+#include "small.h" /* first: with PROGMEM it defines PROGMEM */
 #include "lcd_logo.h"
 #include "lcd_order.h"
-#include "small.h"
 #define PROGMEM
 typedef struct { uint16_t bitmapOffset; uint8_t width, height, xAdvance; int8_t xOffset, yOffset; } GFXglyph;
 typedef struct { uint8_t *bitmap; GFXglyph *glyph; uint16_t first, last; uint8_t yAdvance; } GFXfont;
