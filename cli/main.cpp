@@ -623,7 +623,8 @@ private:
                                       .arg(read.font.glyphs.size())
                                       .arg(Readable(input.mid(input.lastIndexOf('/') + 1)))
                                       .arg(read.outline ? QStringLiteral(" at %1 pixels").arg(*request.pixels) : QString())
-                                      .toUtf8());
+                                      .toUtf8(),
+                                  m_options.storage);
         return table.ok() ? write(input, path, table.text, dots) : fail(input, QString::fromUtf8(table.error));
     }
 
@@ -740,8 +741,9 @@ int main(int argc, char *argv[])
                                                         "they read FFH as a symbol. The window writes FFH."));
     const QCommandLineOption progmem(QStringLiteral("progmem"),
                                      QStringLiteral("With c: mark every array PROGMEM, so that on AVR it stays in flash "
-                                                    "(read it with pgm_read_byte); the header includes <avr/pgmspace.h> "
-                                                    "on AVR and defines PROGMEM as nothing elsewhere."));
+                                                    "(read it with pgm_read_byte), with --font the glyph table's arrays "
+                                                    "and the font too (gfxfont is PROGMEM as it is); the header includes "
+                                                    "<avr/pgmspace.h> on AVR and defines PROGMEM as nothing elsewhere."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write to FILE instead (- for standard output); only with one input. "
                                                    "A FILE that is a device or a named pipe is written into."),
@@ -863,7 +865,9 @@ int main(int argc, char *argv[])
         return UsageError(QStringLiteral("--show prints beside the paths written; not with -o -"));
     if (parser.isSet(leadingZero) && (parser.isSet(toBitmap) || formatValue != Format::Asm))
         return UsageError(QStringLiteral("--leading-zero is for writing asm listings only"));
-    if (parser.isSet(progmem) && formatValue != Format::C)
+    // A font's glyph table is c unless told; gfxfont is PROGMEM as it is.
+    const Format written = parser.isSet(font) && !parser.isSet(text) && !parser.isSet(format) ? Format::C : *formatValue;
+    if (parser.isSet(progmem) && written != Format::C && written != Format::GfxFont)
         return UsageError(QStringLiteral("--progmem is for writing C headers only (--format c)"));
     bool delayRead = false;
     const uint delayValue = parser.value(delay).toUInt(&delayRead);
@@ -930,8 +934,6 @@ int main(int argc, char *argv[])
         }
         inputs.push_back(parser.value(font).toLatin1());
         options.font = how;
-        if (!parser.isSet(format))
-            options.format = parser.isSet(text) ? Format::Asm : Format::C;
     } else if (formatValue == Format::GfxFont) {
         return UsageError(QStringLiteral("--format gfxfont is for fonts (--font)"));
     } else {
@@ -949,8 +951,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(output) && (options.target.isEmpty() || (inputs.size() != 1 && !parser.isSet(frames))))
         return UsageError(QStringLiteral("-o takes a file name and exactly one input"));
 
-    if (!options.font || parser.isSet(format))
-        options.format = *formatValue;
+    options.format = written;
     options.layout = *layoutValue;
     options.size = *sizeValue;
     options.turn = Turn{*rotateValue, *flipValue};

@@ -93,10 +93,12 @@ const char *LayoutMacro(ByteLayout layout)
 
 } // namespace
 
-GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, ByteLayout layout, const QByteArray &about)
+GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, ByteLayout layout, const QByteArray &about,
+                           CStorage storage)
 {
     const QByteArray name = identifier.toLatin1();
-    const QByteArray guard = (name.startsWith('_') ? "DOTPRESS" + name : name).toUpper() + "_H";
+    const QByteArray guard = CMacroStem(identifier) + "_H";
+    const QByteArray flash = storage == CStorage::Progmem ? " PROGMEM" : "";
     const QByteArray count = QByteArray::number(qulonglong(font.glyphs.size()));
     GlyphTable table;
     QByteArray dots, glyphs;
@@ -144,11 +146,13 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
            "                 uint16_t ascent, descent, line_height; uint8_t layout; } dotpress_font;\n"
            "#define DOTPRESS_ROWS_LSB 0\n#define DOTPRESS_ROWS_MSB 1\n#define DOTPRESS_PAGES_LSB 2\n"
            "#define DOTPRESS_PAGES_MSB 3\n#endif\n\n";
-    out += "static const uint8_t " + name + "_dots[] = {\n";
+    if (storage == CStorage::Progmem)
+        out += CProgmemPreamble + QByteArray("\n");
+    out += "static const uint8_t " + name + "_dots[]" + flash + " = {\n";
     AppendBytes(out, dots);
-    out += "};\n\nstatic const dotpress_glyph " + name + "_glyphs[" + count + "] = { /* sorted by code */\n" + glyphs
-           + "};\n\n";
-    out += "static const dotpress_font " + name + " = { " + name + "_dots, " + name + "_glyphs, " + count + ", "
+    out += "};\n\nstatic const dotpress_glyph " + name + "_glyphs[" + count + "]" + flash + " = { /* sorted by code */\n"
+           + glyphs + "};\n\n";
+    out += "static const dotpress_font " + name + flash + " = { " + name + "_dots, " + name + "_glyphs, " + count + ", "
            + QByteArray::number(font.ascent) + ", " + QByteArray::number(font.descent) + ", "
            + QByteArray::number(font.lineHeight) + ", " + LayoutMacro(layout) + " };\n\n#endif /* " + guard + " */\n";
     return table;

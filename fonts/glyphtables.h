@@ -6,6 +6,7 @@
 
 #include "bytelayout.h"
 #include "fontglyphs.h"
+#include "outputformats.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,9 +22,10 @@ struct GlyphTable
 // number of fonts), identifier_dots with each glyph's width x height dots
 // packed in layout from its offset, identifier_glyphs sorted by code, each
 // line with a comment naming its character, and the font identifier. about
-// is the first comment's sentence on the font.
+// is the first comment's sentence on the font. With Progmem, the preamble
+// pictures' headers take follows the types, and all three are PROGMEM.
 GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, ByteLayout layout,
-                           const QByteArray &about);
+                           const QByteArray &about, CStorage storage = CStorage::Plain);
 
 // The GFXfont form: identifierBitmaps with each glyph's rows top to bottom,
 // the top dot of a byte in bit 7, rows running on without padding and each

@@ -14,13 +14,15 @@ run() { log=$1; shift; "$@" >"$log" 2>&1 || fail "$* (status $?): $(cat "$log")"
 # found NEEDLE HAYSTACK: the bytes of NEEDLE stand in HAYSTACK in order.
 found() { perl -0777 -e 'open A, $ARGV[0]; open B, $ARGV[1]; exit(index(<B>, <A>) < 0)' "$1" "$2" || fail "$1 not in $2"; }
 
-# A 128 x 64 pages-lsb header with --progmem: flash, not RAM, by avr-size
-# (the same program without it takes the 1024 bytes of data); simavr sends
-# what pgm_read_byte reads; both headers build for the host.
+# A 128 x 64 pages-lsb header and tiny.bdf's table (format c unless told) with --progmem: flash, not RAM, by avr-size
+# (without it data grows by 1024 + 78: the font's 9 bytes of dots, 3 glyphs of 18, a font of 15); simavr sends what
+# pgm_read_byte reads; both headers build for the host; gfxfont takes --progmem as it is.
 avr() {
     mkdir flash ram
-    frame="--size 128x64 --layout pages-lsb --fit cover --dither atkinson $samples/dotpress-logo.bmp"
+    frame="--size 128x64 --layout pages-lsb --fit cover --dither atkinson $samples/dotpress-logo.bmp" font="--font $here/../data/fonts/tiny.bdf"
     for kind in "c --progmem -o flash/lcd_frame.h" "c -o ram/lcd_frame.h" "bin -o frame.bin"; do run log "$conv" $frame --format $kind; done
+    run log "$conv" $font --progmem -o flash/font_tiny.h && run log "$conv" $font --format c -o ram/font_tiny.h
+    "$conv" $font --chars A --format gfxfont --progmem -o - >g.h && "$conv" $font --chars A --format gfxfont -o - | cmp - g.h || fail "gfxfont"
     for kind in flash ram; do
         run log avr-gcc -mmcu=atmega328p -Os -std=c99 -Wall -Wextra -Werror -I $kind -o $kind.elf "$here/avr.c"
         avr-size -C --mcu=atmega328p $kind.elf >$kind.size
@@ -29,7 +31,7 @@ avr() {
         run log gcc -std=c11 -Wall -Wextra -pedantic -Werror -c -o $kind.o $kind/use.c
     done
     size() { sed -n "s/^$1: *\([0-9]*\) bytes.*/\1/p" $2.size; }
-    [ $(($(size Data ram) - $(size Data flash))) = 1024 ] && [ "$(size Data flash)" -lt 1024 ] && [ "$(size Program flash)" -gt 1024 ] \
+    [ $(($(size Data ram) - $(size Data flash))) = 1102 ] && [ "$(size Data flash)" -lt 1024 ] && [ "$(size Program flash)" -gt 1024 ] \
         || fail "avr-size: $(cat flash.size ram.size)"
     for format in asm bin png; do
         "$conv" --progmem --format $format -o x "$samples/bit-order.bmp" 2>err || [ $? = 2 ] && grep -q -- --progmem err \
@@ -39,10 +41,12 @@ avr() {
     grep -o '[0-9a-f]\{64\}' sim.out | perl -ne 'chomp; print pack "H*", $_' | cmp - frame.bin || fail "UART: $(cat sim.out)"
 }
 
-# The project and its pictures in src/; expected LAYOUT: the bytes its program prints, the logo in LAYOUT.
-project() { cp -R "$here/project" src && mkdir src/pictures && cp "$samples/bit-order.bmp" src/pictures/order.bmp \
-    && cp "$samples/dotpress-logo.bmp" src/logo.dib; }
-expected() { { "$conv" --layout $1 --format bin -o - src/logo.dib && "$conv" --inverse --format bin -o - src/pictures/order.bmp; } >expected; }
+# The project, its pictures and font in src/; expected LAYOUT: what its program prints: the logo in LAYOUT, the order,
+# tiny.bdf's A .X./X.X/XXX/X.X and j (left -1 cuts column 0) X./../X./X. in 3 x 5 pages-lsb cells, 2 glyphs, DejaVu's A.
+project() { cp -R "$here/project" src && mkdir src/pictures src/fonts && cp "$samples/bit-order.bmp" src/pictures/order.bmp \
+    && cp "$samples/dotpress-logo.bmp" src/logo.dib && cp "$here/../data/fonts/tiny.bdf" src/fonts; }
+expected() { { "$conv" --layout $1 --format bin -o - src/logo.dib && "$conv" --inverse --format bin -o - src/pictures/order.bmp \
+    && printf '\016\005\016\015\000\000\002A'; } >expected; }
 # converted LOG: the one header the build in LOG made is lcd_logo.h, and show.c was compiled again.
 converted() { [ "$(grep -c 'dotpress-convert.*lcd_' "$1")" = 1 ] && grep -q 'dotpress-convert.*lcd_logo\.h' "$1" && grep -q 'show\.c' "$1"; }
 
@@ -55,7 +59,7 @@ host() {
     (cd src && find . | sort) | cmp - tree || fail "the source tree changed"
     # Nothing changed: no work. A picture or its option changed: its header alone.
     [ "$(ninja -C b -n | grep -vc '^ninja: ')" = 0 ] || fail "no-op build: $(ninja -C b -n)"
-    grep -q ' PROGMEM = ' b/dotpress/show/lcd_order.h && ! grep -q PROGMEM b/dotpress/show/lcd_logo.h || fail "PROGMEM"
+    grep -q ' PROGMEM = ' b/dotpress/show/lcd_order.h && grep -q 'small PROGMEM = ' b/dotpress/show/small.h && ! grep -q PROGMEM b/dotpress/show/lcd_logo.h || fail "PROGMEM"
     touch prefix/bin/dotpress-convert && run log ninja -C b -v
     [ "$(grep -c 'dotpress-convert.*lcd_' log)" = 2 ] || fail "converter changed: $(cat log)"
     touch src/logo.dib && run log ninja -C b -v && converted log || fail "touched: $(cat log)"
@@ -76,7 +80,7 @@ host() {
 cross() {
     run log cmake --install "$build" --prefix "$work/prefix"
     project && expected pages-lsb
-    head -c 1920 expected >logo.bin && tail -c +1921 expected >order.bin
+    head -c 1920 expected >logo.bin && tail -c +1921 expected | head -c 1920 >order.bin
     for how in "-DDotpress_DIR=$work/prefix/lib/cmake/Dotpress" "-DCMAKE_FIND_ROOT_PATH=$work/prefix"; do
         rm -rf b
         run log cmake -S src -B b -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/arm-none-eabi.cmake" "$how"
