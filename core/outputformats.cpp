@@ -3,8 +3,10 @@
 #include "bitmapfile.h"
 #include "listingformat.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <new>
+
+#include <zlib.h>
 
 const char CProgmemPreamble[] = "#if defined(__AVR__)\n"
                                 "#include <avr/pgmspace.h>\n"
@@ -175,46 +177,25 @@ QByteArray UnlitRows(const DotGrid &dots)
     return PackDots(unlit, ByteLayout::RowsMsb);
 }
 
-// The CRC of PNG chunks (ISO 3309, reflected, polynomial 0xEDB88320).
-std::uint32_t Crc32(QByteArrayView bytes)
-{
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const char c : bytes) {
-        crc ^= std::uint8_t(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320 : crc >> 1;
-    }
-    return ~crc;
-}
-
 void appendChunk(QByteArray &out, const char *type, const QByteArray &data)
 {
     appendBigEndian(out, std::uint32_t(data.size()));
     const QByteArray typed = QByteArray(type) + data;
     out += typed;
-    appendBigEndian(out, Crc32(typed));
+    appendBigEndian(out, std::uint32_t(crc32(0, reinterpret_cast<const Bytef *>(typed.constData()), uInt(typed.size()))));
 }
 
-// A zlib stream of stored deflate blocks, ended by the Adler-32 of data.
-QByteArray StoredZlib(const QByteArray &data)
+// The zlib stream of data, deflated at zlib's best level: the same data gives
+// the same bytes. compress2 fails only where memory runs out, as any
+// allocation here may.
+QByteArray Deflated(const QByteArray &data)
 {
-    constexpr qsizetype BlockBytes = 65535;
-    QByteArray out("\x78\x01", 2);
-    qsizetype at = 0;
-    do {
-        const qsizetype length = std::min(BlockBytes, data.size() - at);
-        out += char(at + length == data.size()); // the last block
-        appendLittleEndian(out, std::uint32_t(length), 2);
-        appendLittleEndian(out, std::uint32_t(~length & 0xFFFF), 2);
-        out += QByteArrayView(data).sliced(at, length);
-        at += length;
-    } while (at < data.size());
-    std::uint32_t a = 1, b = 0;
-    for (const char c : data) {
-        a = (a + std::uint8_t(c)) % 65521;
-        b = (b + a) % 65521;
-    }
-    appendBigEndian(out, (b << 16) | a);
+    uLongf length = compressBound(uLong(data.size()));
+    QByteArray out(qsizetype(length), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef *>(out.data()), &length, reinterpret_cast<const Bytef *>(data.constData()),
+                  uLong(data.size()), Z_BEST_COMPRESSION) != Z_OK)
+        throw std::bad_alloc();
+    out.truncate(qsizetype(length));
     return out;
 }
 
@@ -237,7 +218,7 @@ QByteArray EncodePng(const DotGrid &dots)
 
     QByteArray out("\x89PNG\r\n\x1a\n", 8);
     appendChunk(out, "IHDR", header);
-    appendChunk(out, "IDAT", StoredZlib(filtered));
+    appendChunk(out, "IDAT", Deflated(filtered));
     appendChunk(out, "IEND", {});
     return out;
 }

@@ -50,9 +50,8 @@ QByteArray FormatCArray(QByteArrayView bytes, const QString &identifier, DotSize
 QByteArray EncodeBitmap(const DotGrid &dots);
 
 // A 1-bit greyscale PNG of the dots, as wide and high as the grid, a lit dot
-// black (0) and an unlit one white (1): no filter, the data in stored
-// (uncompressed) deflate blocks, so that its bytes depend on nothing but the
-// dots.
+// black (0) and an unlit one white (1): no filter, the data deflated by zlib at
+// a fixed level, so that its bytes depend on nothing but the dots.
 QByteArray EncodePng(const DotGrid &dots);
 
 // The dots as ceil(H / 4) lines of ceil(W / 2) braille characters, UTF-8,

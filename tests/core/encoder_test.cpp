@@ -1,13 +1,11 @@
-// The encoder over the decoded samples and over pictures of one colour: the
-// listing in both senses, the palette's odd cases and the percentage.
+// The encoder over pictures of one colour: the palette's odd cases and the
+// percentage (the samples' listings in both senses are Converter.formats').
 #include "bitmapfile.h"
 #include "bytelayout.h"
 #include "encoder.h"
 #include "listingformat.h"
 
 #include "bmpfixture.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -31,21 +29,6 @@ QByteArray encode(const PixelSource &source, RgbColour on)
 }
 
 } // namespace
-
-TEST(EncodeRows, SamplesInBothSenses)
-{
-    for (const char *name : {"bit-order", "dotpress-logo"}) {
-        const QString bitmap = QStringLiteral(DOTPRESS_SAMPLES_DIR "/%1.bmp").arg(QLatin1String(name));
-        QFile file(bitmap);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const DecodedPicture picture = DecodeBitmap(ReadBitmapFile(file));
-        ASSERT_TRUE(picture.ok());
-        for (const char *sense : {"", "-inverse"}) {
-            const QByteArray listing = encode(picture, OnColour(picture.palette, *sense ? Sense::Inverse : Sense::Normal));
-            EXPECT_EQ(listing, ReadFileOrEmpty(QStringLiteral(DOTPRESS_TEST_DATA "/lcd_%1%2.txt").arg(QLatin1String(name), QLatin1String(sense))));
-        }
-    }
-}
 
 TEST(EncodeRows, PaletteOddities)
 {
