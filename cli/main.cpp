@@ -594,16 +594,17 @@ private:
         FontRead read = ReadFont(bytes, request);
         if (!read.ok())
             return fail(input, read.error);
+        const QString font = Readable(input);
         if (!how.text) {
             for (const char32_t code : read.missing)
-                m_err << CharName(code) << " is not in " << Readable(input) << '\n';
+                m_err << CharName(code) << " is not in " << font << '\n';
             m_err.flush();
             if (read.font.glyphs.empty())
                 return fail(input, QStringLiteral("none of the characters asked for is in the font"));
         }
         if (how.fixed)
             for (const char32_t code : FixCells(read.font))
-                m_err << Readable(input) << ": " << CharName(code) << " lost dots outside the cell" << Qt::endl;
+                m_err << font << ": " << CharName(code) << " lost dots outside the cell" << Qt::endl;
         const QByteArray formed = FontOutputName(how.text ? "text_" : "font_", input,
                                                  read.outline ? *request.pixels : 0, Extension(m_options.format));
         if (how.text)

@@ -28,16 +28,42 @@ Place PlaceOf(int x, int y, int width, ByteLayout layout)
 
 } // namespace
 
+namespace {
+
+// Every dot ORed into its place, the layout fixed at compile time: a font's
+// table packs tens of thousands of glyphs.
+template <ByteLayout Layout>
+void PackAs(const DotGrid &dots, char *bytes)
+{
+    for (int y = 0; y < dots.height(); ++y) {
+        const std::uint8_t *row = dots.row(y);
+        for (int x = 0; x < dots.width(); ++x) {
+            const Place place = PlaceOf(x, y, dots.width(), Layout);
+            bytes[place.byte] = char(std::uint8_t(bytes[place.byte]) | unsigned(row[x]) << place.bit);
+        }
+    }
+}
+
+} // namespace
+
+void PackDotsInto(const DotGrid &dots, ByteLayout layout, char *bytes)
+{
+    switch (layout) {
+    case ByteLayout::RowsLsb:
+        return PackAs<ByteLayout::RowsLsb>(dots, bytes);
+    case ByteLayout::RowsMsb:
+        return PackAs<ByteLayout::RowsMsb>(dots, bytes);
+    case ByteLayout::PagesLsb:
+        return PackAs<ByteLayout::PagesLsb>(dots, bytes);
+    case ByteLayout::PagesMsb:
+        return PackAs<ByteLayout::PagesMsb>(dots, bytes);
+    }
+}
+
 QByteArray PackDots(const DotGrid &dots, ByteLayout layout)
 {
     QByteArray bytes(ByteCount(dots.size(), layout), '\0');
-    char *data = bytes.data();
-    for (int y = 0; y < dots.height(); ++y) {
-        for (int x = 0; x < dots.width(); ++x) {
-            const Place place = PlaceOf(x, y, dots.width(), layout);
-            data[place.byte] = char(std::uint8_t(data[place.byte]) | (unsigned(dots.lit(x, y)) << place.bit));
-        }
-    }
+    PackDotsInto(dots, layout, bytes.data());
     return bytes;
 }
 

@@ -35,6 +35,8 @@ inline constexpr qsizetype LcdByteCount = ByteCount(LcdSize, ByteLayout::RowsLsb
 
 // The dots laid into ByteCount(dots.size(), layout) bytes.
 QByteArray PackDots(const DotGrid &dots, ByteLayout layout);
+// The same into the caller's ByteCount(dots.size(), layout) bytes, all 0.
+void PackDotsInto(const DotGrid &dots, ByteLayout layout, char *bytes);
 
 // The dots of size that bytes hold in layout; bytes missing at the end give
 // unlit dots, bytes past ByteCount are not looked at.

@@ -43,6 +43,10 @@ public:
         if (contains(x, y))
             m_dots[index(x, y)] = lit;
     }
+    // Row y's dots from the left, one byte a dot (1 lit, 0 not), for loops
+    // over whole rows; y must lie in the grid.
+    const std::uint8_t *row(int y) const { return m_dots.data() + index(0, y); }
+    std::uint8_t *row(int y) { return m_dots.data() + index(0, y); }
     // Every dot the other way round (lit becomes unlit).
     void invert();
 

@@ -127,8 +127,35 @@ bool IsControl(char32_t code)
 
 QByteArray CharName(char32_t code)
 {
-    QByteArray name = "U+" + QByteArray::number(uint(code), 16).toUpper().rightJustified(4, '0');
-    if (!IsControl(code))
-        name += " '" + QString::fromUcs4(&code, 1).toUtf8() + '\'';
-    return name;
+    // Built in one buffer: a font's table names every glyph.
+    static const char Hex[] = "0123456789ABCDEF";
+    char text[24] = {'U', '+'};
+    int length = 2;
+    int digits = 4;
+    while (digits < 8 && code >> (4 * digits))
+        ++digits;
+    for (int i = digits - 1; i >= 0; --i)
+        text[length++] = Hex[(code >> (4 * i)) & 0xF];
+    if (!IsControl(code)) {
+        const char32_t shown = code > LastCode || IsSurrogate(code) ? 0xFFFD : code;
+        text[length++] = ' ';
+        text[length++] = '\'';
+        if (shown < 0x80) {
+            text[length++] = char(shown);
+        } else if (shown < 0x800) {
+            text[length++] = char(0xC0 | shown >> 6);
+            text[length++] = char(0x80 | (shown & 0x3F));
+        } else if (shown < 0x10000) {
+            text[length++] = char(0xE0 | shown >> 12);
+            text[length++] = char(0x80 | ((shown >> 6) & 0x3F));
+            text[length++] = char(0x80 | (shown & 0x3F));
+        } else {
+            text[length++] = char(0xF0 | shown >> 18);
+            text[length++] = char(0x80 | ((shown >> 12) & 0x3F));
+            text[length++] = char(0x80 | ((shown >> 6) & 0x3F));
+            text[length++] = char(0x80 | (shown & 0x3F));
+        }
+        text[length++] = '\'';
+    }
+    return QByteArray(text, length);
 }

@@ -104,19 +104,26 @@ QString ChooseSize(FT_Face face, const FontRequest &request)
 }
 
 // A rendered glyph boxed tight around its lit dots: a mono bitmap's set
-// bits, a grey one's levels with 255 - level < threshold.
-Glyph RenderedGlyph(char32_t code, const FT_GlyphSlot slot, int threshold)
+// bits, a grey one's levels with 255 - level < threshold. on is room for the
+// bitmap's dots, kept from one glyph to the next.
+Glyph RenderedGlyph(char32_t code, const FT_GlyphSlot slot, int threshold, std::vector<std::uint8_t> &on)
 {
     const FT_Bitmap &bitmap = slot->bitmap;
     const int rows = int(bitmap.rows), width = int(bitmap.width);
-    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
-    std::vector<std::uint8_t> on(std::size_t(rows) * std::size_t(width));
+    const int bytes = (width + 7) / 8, stride = bytes * 8; // a mono row is unpacked a byte at a time
+    on.resize(std::size_t(rows) * std::size_t(stride));
     int x0 = width, y0 = rows, x1 = -1, y1 = -1;
     for (int r = 0; r < rows; ++r) {
         const unsigned char *row = bitmap.buffer + std::ptrdiff_t(bitmap.pitch < 0 ? rows - 1 - r : r) * std::abs(bitmap.pitch);
-        std::uint8_t *lit = on.data() + std::size_t(r) * std::size_t(width);
-        for (int c = 0; c < width; ++c)
-            lit[c] = mono ? (row[c >> 3] >> (7 - (c & 7))) & 1 : 255 - row[c] < threshold;
+        std::uint8_t *lit = on.data() + std::size_t(r) * std::size_t(stride);
+        if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+            for (int b = 0; b < bytes; ++b)
+                for (int i = 0; i < 8; ++i)
+                    lit[8 * b + i] = (row[b] >> (7 - i)) & 1;
+        } else {
+            for (int c = 0; c < width; ++c)
+                lit[c] = 255 - row[c] < threshold;
+        }
         int first = 0, last = width - 1;
         while (first < width && !lit[first])
             ++first;
@@ -127,14 +134,12 @@ Glyph RenderedGlyph(char32_t code, const FT_GlyphSlot slot, int threshold)
         x0 = std::min(x0, first), x1 = std::max(x1, last);
         y0 = std::min(y0, r), y1 = r;
     }
-    const auto lit = [&](int c, int r) { return on[std::size_t(r) * std::size_t(width) + std::size_t(c)] != 0; };
     Glyph glyph{code, {}, 0, 0, Rounded(slot->advance.x)};
     if (x1 < 0)
         return glyph;
     glyph.dots = DotGrid(DotSize{x1 - x0 + 1, y1 - y0 + 1});
     for (int r = y0; r <= y1; ++r)
-        for (int c = x0; c <= x1; ++c)
-            glyph.dots.set(c - x0, r - y0, lit(c, r));
+        std::copy_n(on.data() + std::size_t(r) * std::size_t(stride) + x0, x1 - x0 + 1, glyph.dots.row(r - y0));
     glyph.left = slot->bitmap_left + x0;
     glyph.top = slot->bitmap_top - y0;
     return glyph;
@@ -169,6 +174,7 @@ FontRead ReadFont(const QByteArray &bytes, const FontRequest &request)
     const FT_Int32 flags = FT_LOAD_RENDER | (read.outline && request.threshold ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO);
     const int threshold = request.threshold.value_or(128);
     read.font.glyphs.reserve(request.codes.size());
+    std::vector<std::uint8_t> on;
     for (const char32_t code : request.codes) {
         const FT_UInt index = FT_Get_Char_Index(face.face, code);
         if (index == 0) {
@@ -184,7 +190,7 @@ FontRead ReadFont(const QByteArray &bytes, const FontRequest &request)
                                   error ? Reason(error) : QStringLiteral("its dots are neither 1-bit nor grey"));
             return read;
         }
-        read.font.glyphs.push_back(RenderedGlyph(code, slot, threshold));
+        read.font.glyphs.push_back(RenderedGlyph(code, slot, threshold, on));
     }
     const FT_Size_Metrics &metrics = face.face->size->metrics;
     read.font.ascent = Ceiling(metrics.ascender);

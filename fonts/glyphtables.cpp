@@ -52,28 +52,61 @@ void AppendFields(QByteArray &out, std::initializer_list<qint64> fields)
     }
 }
 
-// Bytes as "0x00, 0x1F, ...", twelve a line, indented; one 0 for none, as C
-// takes no empty initialiser.
+// Bytes as "0x00, 0x1F, ...", twelve a line, indented, appended to out as
+// they come, total of them in all; one 0 for none, as C takes no empty
+// initialiser.
+class ByteLines
+{
+public:
+    ByteLines(QByteArray &out, qsizetype total) : m_out(out), m_total(total) {}
+
+    // The characters total bytes take.
+    static qsizetype Length(qsizetype total)
+    {
+        const qsizetype bytes = std::max<qsizetype>(total, 1), lines = (bytes + 11) / 12;
+        return bytes * 6 - 1 + lines * 4;
+    }
+
+    void append(QByteArrayView bytes)
+    {
+        static const char Hex[] = "0123456789ABCDEF";
+        const qsizetype start = m_out.size();
+        const qsizetype most = start + bytes.size() * 10; // ",\n    0x" and two digits a byte at most
+        if (most > m_out.capacity())
+            m_out.reserve(std::max(most, m_out.capacity() * 2));
+        m_out.resize(most);
+        char *at = m_out.data() + start;
+        for (const char byte : bytes) {
+            const char *lead = m_written == 0 ? "    0x" : m_written % 12 == 0 ? ",\n    0x" : ", 0x";
+            while (*lead)
+                *at++ = *lead++;
+            *at++ = Hex[std::uint8_t(byte) >> 4];
+            *at++ = Hex[std::uint8_t(byte) & 0x0F];
+            ++m_written;
+        }
+        m_out.truncate(at - m_out.constData());
+    }
+
+    // Ends the last line, once all total bytes are in.
+    void finish()
+    {
+        if (m_total == 0)
+            append(QByteArrayView("\0", 1));
+        m_out += '\n';
+    }
+
+private:
+    QByteArray &m_out;
+    qsizetype m_total;
+    qsizetype m_written = 0;
+};
+
 void AppendBytes(QByteArray &out, const QByteArray &bytes)
 {
-    static const char Hex[] = "0123456789ABCDEF";
-    const QByteArray some = bytes.isEmpty() ? QByteArray(1, '\0') : bytes;
-    out.reserve(out.size() + some.size() * 6);
-    char line[128];
-    for (qsizetype start = 0; start < some.size(); start += 12) {
-        char *at = line;
-        const qsizetype end = std::min(start + 12, some.size());
-        for (qsizetype i = start; i < end; ++i) {
-            const auto b = std::uint8_t(some[i]);
-            at = std::copy_n(i == start ? "    0x" : " 0x", i == start ? 6 : 3, at);
-            *at++ = Hex[b >> 4];
-            *at++ = Hex[b & 0x0F];
-            if (i + 1 < some.size())
-                *at++ = ',';
-        }
-        *at++ = '\n';
-        out.append(line, at - line);
-    }
+    out.reserve(out.size() + ByteLines::Length(bytes.size()));
+    ByteLines lines(out, bytes.size());
+    lines.append(bytes);
+    lines.finish();
 }
 
 const char *LayoutMacro(ByteLayout layout)
@@ -101,15 +134,12 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
     const QByteArray flash = storage == CStorage::Progmem ? " PROGMEM" : "";
     const QByteArray count = QByteArray::number(qulonglong(font.glyphs.size()));
     GlyphTable table;
-    QByteArray dots, glyphs;
+    // Every field checked before a character is written; the text is then
+    // written once, straight into its place (a big font's is megabytes).
     qsizetype dotBytes = 0;
-    for (const Glyph &glyph : font.glyphs)
-        dotBytes += ByteCount(glyph.dots.size(), layout);
-    dots.reserve(dotBytes);
-    glyphs.reserve(qsizetype(font.glyphs.size()) * 64);
     for (const Glyph &glyph : font.glyphs) {
         table.error = Overflow("the table's field", glyph.code,
-                               {{"offset", dots.size(), 0, 0xFFFFFFFF},
+                               {{"offset", dotBytes, 0, 0xFFFFFFFF},
                                 {"width", glyph.dots.width(), 0, 0xFFFF},
                                 {"height", glyph.dots.height(), 0, 0xFFFF},
                                 {"left", glyph.left, -0x8000, 0x7FFF},
@@ -117,13 +147,7 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
                                 {"advance", glyph.advance, 0, 0xFFFF}});
         if (!table.ok())
             return table;
-        glyphs += "    {";
-        AppendHex(glyphs, glyph.code, 4);
-        AppendFields(glyphs, {dots.size(), glyph.dots.width(), glyph.dots.height(), glyph.left, glyph.top, glyph.advance});
-        glyphs += &glyph == &font.glyphs.back() ? "}  /* " : "}, /* ";
-        glyphs += CharName(glyph.code);
-        glyphs += " */\n";
-        dots += PackDots(glyph.dots, layout);
+        dotBytes += ByteCount(glyph.dots.size(), layout);
     }
     table.error = Overflow("the font's field", font.glyphs.empty() ? 0 : font.glyphs.front().code,
                            {{"ascent", font.ascent, 0, 0xFFFF},
@@ -132,7 +156,7 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
     if (!table.ok())
         return table;
     QByteArray &out = table.text;
-    out.reserve(dots.size() * 6 + glyphs.size() + 2048);
+    out.reserve(ByteLines::Length(dotBytes) + qsizetype(font.glyphs.size()) * 80 + 4096);
     out += "/* " + name + ": " + about + "\n * Glyph i's width x height dots lie from byte glyphs[i].offset of " + name
            + "_dots in the layout of the font's field layout. With the pen at (x, y)\n"
              " * on the baseline, dot (c, r) is drawn at (x + left + c, y - top + r); the pen then moves advance dots "
@@ -149,9 +173,26 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
     if (storage == CStorage::Progmem)
         out += CProgmemPreamble + QByteArray("\n");
     out += "static const uint8_t " + name + "_dots[]" + flash + " = {\n";
-    AppendBytes(out, dots);
-    out += "};\n\nstatic const dotpress_glyph " + name + "_glyphs[" + count + "]" + flash + " = { /* sorted by code */\n"
-           + glyphs + "};\n\n";
+    ByteLines lines(out, dotBytes);
+    QByteArray packed;
+    for (const Glyph &glyph : font.glyphs) {
+        packed.fill('\0', ByteCount(glyph.dots.size(), layout));
+        PackDotsInto(glyph.dots, layout, packed.data());
+        lines.append(packed);
+    }
+    lines.finish();
+    out += "};\n\nstatic const dotpress_glyph " + name + "_glyphs[" + count + "]" + flash + " = { /* sorted by code */\n";
+    qsizetype offset = 0;
+    for (const Glyph &glyph : font.glyphs) {
+        out += "    {";
+        AppendHex(out, glyph.code, 4);
+        AppendFields(out, {offset, glyph.dots.width(), glyph.dots.height(), glyph.left, glyph.top, glyph.advance});
+        out += &glyph == &font.glyphs.back() ? "}  /* " : "}, /* ";
+        out += CharName(glyph.code);
+        out += " */\n";
+        offset += ByteCount(glyph.dots.size(), layout);
+    }
+    out += "};\n\n";
     out += "static const dotpress_font " + name + flash + " = { " + name + "_dots, " + name + "_glyphs, " + count + ", "
            + QByteArray::number(font.ascent) + ", " + QByteArray::number(font.descent) + ", "
            + QByteArray::number(font.lineHeight) + ", " + LayoutMacro(layout) + " };\n\n#endif /* " + guard + " */\n";

@@ -97,7 +97,8 @@ tables() {
     done
     printf 'jA\njA\t\n' >chars.txt
     expect 0 --font $tiny --chars-file chars.txt -o - && grep -c '^    {0x' out | grep -qx 2 && [ ! -s err ] || fail "chars-file $(cat out err)"
-    expect 0 --font $tiny --chars 'A-B,€' -o - && printf "U+0042 'B' is not in $tiny\nU+20AC '€' is not in $tiny\n" | cmp - err
+    # Each length of UTF-8 in the names, the byte order mark's too, and a code past U+FFFF.
+    expect 0 --font $tiny --chars 'A-B,ä,€,0xFEFF,U+1F600' -o - && printf "U+0042 'B' is not in $tiny\nU+00E4 '\303\244' is not in $tiny\nU+20AC '\342\202\254' is not in $tiny\nU+FEFF '\357\273\277' is not in $tiny\nU+1F600 '\360\237\230\200' is not in $tiny\n" | cmp - err || fail "names $(cat err)"
     expect 2 --font $tiny --chars 0x42-0x43 && [ ! -e font_tiny.h ] || fail "none left"
     # Cells of 5 x 5: from j's left -1 to the space's advance 4, A's and j's
     # top 4 to j's row below the baseline. Rows: A at x 7 to 9, j at 12 and 13.
