@@ -12,7 +12,8 @@
 # same font, uncompressed, to BDF.
 # Last, every frame of a 400-frame 480 x 270 GIF prepared for a 128 x 64
 # module by dotpress-convert --frames and by ImageMagick, with their peak
-# memory (it runs first, and alone with FRAMES_ONLY=1).
+# memory (it runs first, and alone with FRAMES_ONLY=1). FONT_ONLY=1 runs the
+# unifont part alone.
 #
 #   scripts/compare.sh [BUILD_DIR]       (default: build-bench)
 #
@@ -20,7 +21,8 @@
 # (default 5) each command on a large picture; BATCH_RUNS (default 7) how
 # often the 1000-bitmap call runs; FONT_RUNS (default 10) the unifont
 # commands; FRAMES_RUNS (default 5) each command on the animation.
-# FRAMES_ONLY=1 runs the animation's part alone. The commands take turns, so
+# FRAMES_ONLY=1 runs the animation's part alone, FONT_ONLY=1 the font's. The
+# commands take turns, so
 # a change in the machine's load falls on all of them alike. Medians are
 # printed, and their ratios.
 set -euo pipefail
@@ -62,13 +64,13 @@ cp "$sample" "$work/x.bmp"
 # Large pictures: a plasma scaled up as a photo's JPEG, and a plasma PNG at
 # the most pixels a picture may have (scaled up by Pillow: ImageMagick's
 # policy refuses a picture that large); the floor's 20 x 20 PNG.
-[[ -n ${FRAMES_ONLY:-} ]] || "$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
-[[ -n ${FRAMES_ONLY:-} ]] || "$magick" -seed 2 -size 1024x1024 plasma: "$work/plasma.png"
-[[ -n ${FRAMES_ONLY:-} ]] || "$python" -c "from PIL import Image; Image.open('$work/plasma.png').convert('RGB').resize((8192, 8192), Image.BICUBIC).save('$work/big.png', compress_level=1)"
+[[ -n ${FRAMES_ONLY:-}${FONT_ONLY:-} ]] || "$magick" -seed 1 -size 1000x750 plasma: -resize '8000x6000!' -quality 90 "$work/big.jpg"
+[[ -n ${FRAMES_ONLY:-}${FONT_ONLY:-} ]] || "$magick" -seed 2 -size 1024x1024 plasma: "$work/plasma.png"
+[[ -n ${FRAMES_ONLY:-}${FONT_ONLY:-} ]] || "$python" -c "from PIL import Image; Image.open('$work/plasma.png').convert('RGB').resize((8192, 8192), Image.BICUBIC).save('$work/big.png', compress_level=1)"
 "$magick" -size 20x20 gradient:white-black "$work/tiny.png"
 # An animation of 400 frames of 480 x 270: a grey ramp, a dark disc going round
 # and a light square sliding, each frame stored as the rectangle that changed.
-"$python" -c "from PIL import Image, ImageDraw
+[[ -n ${FONT_ONLY:-} ]] || "$python" -c "from PIL import Image, ImageDraw
 import math
 ramp = Image.linear_gradient('L').rotate(90).resize((480, 270)); frames = []
 for i in range(400):
@@ -88,13 +90,13 @@ echo
 
 cd "$work"
 "$python" - "$runs" "$batch_runs" "$convert_bin" "$floor_bin" "$python" "$magick" "$eatmydata_lib" "$big_runs" \
-    "${FRAMES_RUNS:-5}" "${FRAMES_ONLY:-}" "$font_runs" <<'PY'
+    "${FRAMES_RUNS:-5}" "${FONT_ONLY:+font}${FRAMES_ONLY:+frames}" "$font_runs" <<'PY'
 import gzip, os, re, statistics, subprocess, sys, time
 
 runs, batch_runs, big_runs, frames_runs = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[8]), int(sys.argv[9])
 font_runs = int(sys.argv[11])
 dotpress, floor, python, magick, eatmydata = sys.argv[3:8]
-frames_only = bool(sys.argv[10])
+only = sys.argv[10]  # "frames", "font" or every part
 devnull = subprocess.DEVNULL
 
 
@@ -149,6 +151,34 @@ def peaks(commands, rounds):
     return measured
 
 
+def unifont():
+    # Every glyph of unifont (U+0000 to U+FFFF asked for; the codes it lacks are
+    # named on standard error) into a C header, against pcf2bdf on the same font
+    # uncompressed, which writes its BDF without a sync.
+    font = "/usr/share/fonts/X11/misc/unifont.pcf.gz"
+    with gzip.open(font) as packed, open("unifont.pcf", "wb") as plain:
+        plain.write(packed.read())
+    fonts = [
+        ("dotpress-convert --font unifont.pcf.gz", [dotpress, "--font", font, "--chars", "0-0xFFFF", "-o", "unifont.h"], None),
+        ("pcf2bdf unifont.pcf (uncompressed)", ["pcf2bdf", "-o", "unifont.bdf", "unifont.pcf"], None),
+    ]
+    if eatmydata:
+        fonts.append(("dotpress-convert, the sync skipped (eatmydata)", fonts[0][1], dict(os.environ, LD_PRELOAD=eatmydata)))
+    font_medians = race(fonts, font_runs)
+    print(f"Every glyph of unifont to a C header, median of {font_runs} runs each:")
+    for name, _, _ in fonts:
+        print(f"  {name:50s} {ms(font_medians[name])}")
+    ours, theirs = font_medians[fonts[0][0]], font_medians[fonts[1][0]]
+    print(f"  dotpress-convert / pcf2bdf = {ours / theirs:.3f}  (target <= 1.5)")
+    if eatmydata:
+        print(f"  without the sync: {font_medians[fonts[2][0]] / theirs:.3f}")
+
+
+if only == "font":
+    unifont()
+    sys.exit(0)
+
+
 # Every frame of the animation, coalesced as a browser shows it, fitted to
 # 128 x 64 on white and made 1-bit, by each.
 animation = [
@@ -163,7 +193,7 @@ ours, im = peaks(animation, frames_runs).values()
 print(f"  dotpress-convert / ImageMagick = {ours[0] / im[0]:.3f} time, {ours[1] / im[1]:.3f} memory  "
       f"(targets <= 0.5, <= 0.25)")
 print()
-if frames_only:
+if only == "frames":
     sys.exit(0)
 
 
@@ -261,24 +291,5 @@ else:
     print("  (install eatmydata to see what the syncs cost of it)")
 print()
 
-# Every glyph of unifont (U+0000 to U+FFFF asked for; the codes it lacks are
-# named on standard error) into a C header, against pcf2bdf on the same font
-# uncompressed, which writes its BDF without a sync.
-unifont = "/usr/share/fonts/X11/misc/unifont.pcf.gz"
-with gzip.open(unifont) as packed, open("unifont.pcf", "wb") as plain:
-    plain.write(packed.read())
-fonts = [
-    ("dotpress-convert --font unifont.pcf.gz", [dotpress, "--font", unifont, "--chars", "0-0xFFFF", "-o", "unifont.h"], None),
-    ("pcf2bdf unifont.pcf (uncompressed)", ["pcf2bdf", "-o", "unifont.bdf", "unifont.pcf"], None),
-]
-if eatmydata:
-    fonts.append(("dotpress-convert, the sync skipped (eatmydata)", fonts[0][1], dict(os.environ, LD_PRELOAD=eatmydata)))
-font_medians = race(fonts, font_runs)
-print(f"Every glyph of unifont to a C header, median of {font_runs} runs each:")
-for name, _, _ in fonts:
-    print(f"  {name:50s} {ms(font_medians[name])}")
-ours, theirs = font_medians[fonts[0][0]], font_medians[fonts[1][0]]
-print(f"  dotpress-convert / pcf2bdf = {ours / theirs:.3f}  (target <= 1.5)")
-if eatmydata:
-    print(f"  without the sync: {font_medians[fonts[2][0]] / theirs:.3f}")
+unifont()
 PY
