@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -127,35 +128,12 @@ bool IsControl(char32_t code)
 
 QByteArray CharName(char32_t code)
 {
-    // Built in one buffer: a font's table names every glyph.
-    static const char Hex[] = "0123456789ABCDEF";
-    char text[24] = {'U', '+'};
-    int length = 2;
-    int digits = 4;
-    while (digits < 8 && code >> (4 * digits))
-        ++digits;
-    for (int i = digits - 1; i >= 0; --i)
-        text[length++] = Hex[(code >> (4 * i)) & 0xF];
+    char number[16];
+    QByteArray name(number, std::snprintf(number, sizeof number, "U+%04X", unsigned(code)));
     if (!IsControl(code)) {
+        // Through QChar: QString::fromUcs4 would drop U+FEFF as a byte order mark.
         const char32_t shown = code > LastCode || IsSurrogate(code) ? 0xFFFD : code;
-        text[length++] = ' ';
-        text[length++] = '\'';
-        if (shown < 0x80) {
-            text[length++] = char(shown);
-        } else if (shown < 0x800) {
-            text[length++] = char(0xC0 | shown >> 6);
-            text[length++] = char(0x80 | (shown & 0x3F));
-        } else if (shown < 0x10000) {
-            text[length++] = char(0xE0 | shown >> 12);
-            text[length++] = char(0x80 | ((shown >> 6) & 0x3F));
-            text[length++] = char(0x80 | (shown & 0x3F));
-        } else {
-            text[length++] = char(0xF0 | shown >> 18);
-            text[length++] = char(0x80 | ((shown >> 12) & 0x3F));
-            text[length++] = char(0x80 | ((shown >> 6) & 0x3F));
-            text[length++] = char(0x80 | (shown & 0x3F));
-        }
-        text[length++] = '\'';
+        name += " '" + QStringView(QChar::fromUcs4(shown)).toUtf8() + '\'';
     }
-    return QByteArray(text, length);
+    return name;
 }

@@ -53,28 +53,17 @@ void AppendFields(QByteArray &out, std::initializer_list<qint64> fields)
 }
 
 // Bytes as "0x00, 0x1F, ...", twelve a line, indented, appended to out as
-// they come, total of them in all; one 0 for none, as C takes no empty
-// initialiser.
+// they come; one 0 for none, as C takes no empty initialiser.
 class ByteLines
 {
 public:
-    ByteLines(QByteArray &out, qsizetype total) : m_out(out), m_total(total) {}
-
-    // The characters total bytes take.
-    static qsizetype Length(qsizetype total)
-    {
-        const qsizetype bytes = std::max<qsizetype>(total, 1), lines = (bytes + 11) / 12;
-        return bytes * 6 - 1 + lines * 4;
-    }
+    explicit ByteLines(QByteArray &out) : m_out(out) {}
 
     void append(QByteArrayView bytes)
     {
         static const char Hex[] = "0123456789ABCDEF";
         const qsizetype start = m_out.size();
-        const qsizetype most = start + bytes.size() * 10; // ",\n    0x" and two digits a byte at most
-        if (most > m_out.capacity())
-            m_out.reserve(std::max(most, m_out.capacity() * 2));
-        m_out.resize(most);
+        m_out.resize(start + bytes.size() * 10); // ",\n    0x" and two digits a byte at most
         char *at = m_out.data() + start;
         for (const char byte : bytes) {
             const char *lead = m_written == 0 ? "    0x" : m_written % 12 == 0 ? ",\n    0x" : ", 0x";
@@ -87,24 +76,22 @@ public:
         m_out.truncate(at - m_out.constData());
     }
 
-    // Ends the last line, once all total bytes are in.
+    // Ends the last line, once all the bytes are in.
     void finish()
     {
-        if (m_total == 0)
+        if (m_written == 0)
             append(QByteArrayView("\0", 1));
         m_out += '\n';
     }
 
 private:
     QByteArray &m_out;
-    qsizetype m_total;
     qsizetype m_written = 0;
 };
 
 void AppendBytes(QByteArray &out, const QByteArray &bytes)
 {
-    out.reserve(out.size() + ByteLines::Length(bytes.size()));
-    ByteLines lines(out, bytes.size());
+    ByteLines lines(out);
     lines.append(bytes);
     lines.finish();
 }
@@ -156,7 +143,7 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
     if (!table.ok())
         return table;
     QByteArray &out = table.text;
-    out.reserve(ByteLines::Length(dotBytes) + qsizetype(font.glyphs.size()) * 80 + 4096);
+    out.reserve(dotBytes * 7 + qsizetype(font.glyphs.size()) * 80 + 4096); // 6 1/3 characters a byte
     out += "/* " + name + ": " + about + "\n * Glyph i's width x height dots lie from byte glyphs[i].offset of " + name
            + "_dots in the layout of the font's field layout. With the pen at (x, y)\n"
              " * on the baseline, dot (c, r) is drawn at (x + left + c, y - top + r); the pen then moves advance dots "
@@ -173,7 +160,7 @@ GlyphTable FormatFontTable(const FontGlyphs &font, const QString &identifier, By
     if (storage == CStorage::Progmem)
         out += CProgmemPreamble + QByteArray("\n");
     out += "static const uint8_t " + name + "_dots[]" + flash + " = {\n";
-    ByteLines lines(out, dotBytes);
+    ByteLines lines(out);
     QByteArray packed;
     for (const Glyph &glyph : font.glyphs) {
         packed.fill('\0', ByteCount(glyph.dots.size(), layout));
