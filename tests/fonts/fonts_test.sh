@@ -86,6 +86,7 @@ tables() {
     expect 0 --font $tiny --chars 32,A,j -o -
     grep -q '0x02, 0x05, 0x07, 0x05, 0x02, 0x00, 0x02, 0x02, 0x01$' out && grep -q '{0x006A, 4, 2, 5, -1, 4, 2}  /\* U+006A .j. \*/' out \
         && grep -q '{0x0020, 0, 0, 0, 0, 0, 4}, /\* U+0020 . . \*/' out && grep -q 'font_tiny_glyphs, 3, 4, 1, 5, DOTPRESS_ROWS_LSB };' out || fail "$(cat out)"
+    expect 0 --font $tiny --chars 32 -o font.h && draw || fail "a table of the space alone, no dots"
     expect 0 --font $tiny --chars 0x20,U+0041,106 --fixed -o -
     grep -qx "$tiny: U+006A 'j' lost dots outside the cell" err && grep -q '0x05, 0x00, 0x01, 0x00,$' out && grep -q '{0x006A, 10, 4, 5, 0, 4, 4}' out || fail "$(cat out err)"
     expect 0 --font $tiny --chars ' -j' --format gfxfont -o -
